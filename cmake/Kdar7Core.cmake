@@ -1,0 +1,55 @@
+# The system's own code, compiled once into one static library that the
+# program, the tests and the benchmarks link. JUCE is linked PRIVATE so that
+# its module sources are compiled here only; its include directories and
+# compile definitions are handed on to the library's users.
+
+set(KDAR7_SKIN_PICTURES_CMAKE ${CMAKE_SOURCE_DIR}/volume_skin/kdar7_volume_skin/Pictures.cmake)
+if(EXISTS ${KDAR7_SKIN_PICTURES_CMAKE})
+    include(${KDAR7_SKIN_PICTURES_CMAKE})
+endif()
+
+file(GLOB_RECURSE KDAR7_CORE_SOURCES CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/platform/*.cpp
+    ${CMAKE_SOURCE_DIR}/volume/*.cpp
+    ${CMAKE_SOURCE_DIR}/volume_skin/*.cpp
+    ${CMAKE_SOURCE_DIR}/app_lifecycle/*.cpp
+    ${CMAKE_SOURCE_DIR}/volume_panel/*.cpp)
+# The program's entry point is not part of the library.
+list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/volume_panel/volume_panel/Main\\.cpp$")
+
+add_library(kdar7_core STATIC ${KDAR7_CORE_SOURCES})
+target_include_directories(kdar7_core PUBLIC ${CMAKE_SOURCE_DIR})
+
+target_compile_definitions(kdar7_core PUBLIC
+    JUCE_WEB_BROWSER=0
+    JUCE_USE_CURL=0
+    JUCE_DISPLAY_SPLASH_SCREEN=0
+    JUCE_REPORT_APP_USAGE=0
+    JUCE_STANDALONE_APPLICATION=1
+    JUCE_SILENCE_XCODE_15_LINKER_WARNING=1)
+
+target_link_libraries(kdar7_core
+    PRIVATE
+        juce::juce_core
+        juce::juce_events
+        juce::juce_data_structures
+        juce::juce_graphics
+        juce::juce_gui_basics
+    PUBLIC
+        juce::juce_recommended_config_flags
+        juce::juce_recommended_warning_flags
+        PkgConfig::IMAGE_LIBS)
+
+if(TARGET kdar7_skin_pictures)
+    target_link_libraries(kdar7_core PUBLIC kdar7_skin_pictures)
+endif()
+
+target_compile_definitions(kdar7_core INTERFACE
+    $<TARGET_PROPERTY:kdar7_core,COMPILE_DEFINITIONS>)
+target_include_directories(kdar7_core INTERFACE
+    $<TARGET_PROPERTY:kdar7_core,INCLUDE_DIRECTORIES>)
+set_target_properties(kdar7_core PROPERTIES
+    POSITION_INDEPENDENT_CODE TRUE
+    VISIBILITY_INLINES_HIDDEN TRUE
+    C_VISIBILITY_PRESET hidden
+    CXX_VISIBILITY_PRESET hidden)

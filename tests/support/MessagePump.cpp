@@ -1,0 +1,33 @@
+#include "support/MessagePump.h"
+
+#include <juce_events/juce_events.h>
+
+namespace juce
+{
+    // JUCE's Linux event loop step; not in its public headers.
+    bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+}
+
+namespace test_support
+{
+    void pumpMessages (int milliseconds)
+    {
+        pumpUntil ([] { return false; }, milliseconds);
+    }
+
+    bool pumpUntil (const std::function<bool()>& condition, int timeoutMilliseconds)
+    {
+        const auto deadline = juce::Time::getMillisecondCounter() + (juce::uint32) timeoutMilliseconds;
+
+        while (! condition())
+        {
+            if (juce::Time::getMillisecondCounter() >= deadline)
+                return false;
+
+            if (! juce::dispatchNextMessageOnSystemQueue (true))
+                juce::Thread::sleep (1);
+        }
+
+        return true;
+    }
+}
