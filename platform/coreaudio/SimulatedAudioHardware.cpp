@@ -1,0 +1,496 @@
+#include "platform/coreaudio/SimulatedAudioHardware.h"
+
+#include "platform/corefoundation/CFString.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace platform
+{
+    namespace
+    {
+        constexpr UInt32 valueSize = 4;
+        constexpr int defaultChannelCount = 2;
+
+        std::optional<ControlKind> controlKindOf (AudioDevicePropertyID property)
+        {
+            if (property == kAudioDevicePropertyVolumeScalar)
+                return ControlKind::volume;
+
+            if (property == kAudioDevicePropertyMute)
+                return ControlKind::mute;
+
+            return {};
+        }
+
+        PlatformCall hardwareCall (PlatformOperation operation, AudioHardwarePropertyID property, const UInt32* size)
+        {
+            PlatformCall call;
+            call.operation = operation;
+            call.property = property;
+
+            if (size != nullptr)
+                call.size = *size;
+
+            return call;
+        }
+
+        PlatformCall deviceCall (PlatformOperation operation, AudioDeviceID id, UInt32 element, Boolean isInput,
+                                 AudioDevicePropertyID property)
+        {
+            PlatformCall call;
+            call.operation = operation;
+            call.device = id;
+            call.element = element;
+            call.scope = scopeOf (isInput);
+            call.property = property;
+            return call;
+        }
+
+        // The four bytes of a volume or mute value, when the caller gave room for them.
+        std::optional<UInt32> valueAt (AudioDevicePropertyID property, const void* data, UInt32 size)
+        {
+            if (! controlKindOf (property).has_value() || data == nullptr || size < valueSize)
+                return {};
+
+            UInt32 value = 0;
+            std::memcpy (&value, data, valueSize);
+            return value;
+        }
+    }
+
+    SimulatedAudioHardware& SimulatedAudioHardware::shared()
+    {
+        static SimulatedAudioHardware hardware;
+        return hardware;
+    }
+
+    SimulatedHardwareState SimulatedAudioHardware::defaultState()
+    {
+        SimulatedHardwareState defaults;
+        defaults.devices.push_back (SimulatedDevice::withSettableControls (builtInDeviceId, "Built-in Output", "Built-in Input",
+                                                                          defaultChannelCount));
+        defaults.devices.push_back (SimulatedDevice::withSettableControls (soundDeviceId, "Quenmar K-DAR7 Sound Device",
+                                                                          "Quenmar K-DAR7 Sound Device", defaultChannelCount));
+        return defaults;
+    }
+
+    SimulatedAudioHardware::SimulatedAudioHardware()
+        : state (defaultState())
+    {
+    }
+
+    //==============================================================================
+    void SimulatedAudioHardware::resetToDefault()
+    {
+        setState (defaultState());
+    }
+
+    void SimulatedAudioHardware::removeAllDevices()
+    {
+        const std::scoped_lock lock (mutex);
+        state.devices.clear();
+    }
+
+    void SimulatedAudioHardware::plugIn (const SimulatedDevice& device)
+    {
+        const std::scoped_lock lock (mutex);
+
+        if (auto* existing = findDevice (device.id))
+            *existing = device;
+        else
+            state.devices.push_back (device);
+    }
+
+    void SimulatedAudioHardware::unplug (AudioDeviceID id)
+    {
+        const std::scoped_lock lock (mutex);
+        auto& devices = state.devices;
+        devices.erase (std::remove_if (devices.begin(), devices.end(), [id] (const auto& device) { return device.id == id; }),
+                       devices.end());
+    }
+
+    std::vector<SimulatedDevice> SimulatedAudioHardware::getDevices() const
+    {
+        const std::scoped_lock lock (mutex);
+        return state.devices;
+    }
+
+    void SimulatedAudioHardware::setName (AudioDeviceID id, AudioScope scope, const SimulatedName& name)
+    {
+        const std::scoped_lock lock (mutex);
+
+        if (auto* device = findDevice (id))
+            device->withName (scope, name);
+    }
+
+    void SimulatedAudioHardware::setControl (AudioDeviceID id, AudioScope scope, UInt32 element, ControlKind kind,
+                                             const SimulatedControl& control)
+    {
+        const std::scoped_lock lock (mutex);
+
+        if (auto* device = findDevice (id))
+            device->withControl (scope, element, kind, control);
+    }
+
+    SimulatedControl SimulatedAudioHardware::getControl (AudioDeviceID id, AudioScope scope, UInt32 element, ControlKind kind) const
+    {
+        const std::scoped_lock lock (mutex);
+        const auto* device = findDevice (id);
+        return device != nullptr ? device->scope (scope).findControl (element, kind) : SimulatedControl::absent();
+    }
+
+    void SimulatedAudioHardware::setVolume (AudioDeviceID id, AudioScope scope, UInt32 element, Float32 level)
+    {
+        const std::scoped_lock lock (mutex);
+
+        if (auto* control = findExistingControl (id, scope, element, ControlKind::volume))
+            control->bits = SimulatedControl::bitsOf (level);
+    }
+
+    void SimulatedAudioHardware::setMute (AudioDeviceID id, AudioScope scope, UInt32 element, UInt32 value)
+    {
+        const std::scoped_lock lock (mutex);
+
+        if (auto* control = findExistingControl (id, scope, element, ControlKind::mute))
+            control->bits = value;
+    }
+
+    Float32 SimulatedAudioHardware::getVolume (AudioDeviceID id, AudioScope scope, UInt32 element) const
+    {
+        return SimulatedControl::levelOf (getControl (id, scope, element, ControlKind::volume).bits);
+    }
+
+    UInt32 SimulatedAudioHardware::getMute (AudioDeviceID id, AudioScope scope, UInt32 element) const
+    {
+        return getControl (id, scope, element, ControlKind::mute).bits;
+    }
+
+    void SimulatedAudioHardware::setDeviceListExtraBytes (UInt32 extraBytes)
+    {
+        const std::scoped_lock lock (mutex);
+        state.deviceListExtraBytes = extraBytes % valueSize;
+    }
+
+    void SimulatedAudioHardware::failCalls (const CallPattern& pattern)
+    {
+        const std::scoped_lock lock (mutex);
+        state.failingCalls.push_back (pattern);
+    }
+
+    void SimulatedAudioHardware::failCallNumber (int callsToPass)
+    {
+        const std::scoped_lock lock (mutex);
+        state.callsBeforeInjectedFailure = callsToPass;
+    }
+
+    void SimulatedAudioHardware::clearFailures()
+    {
+        const std::scoped_lock lock (mutex);
+        state.failingCalls.clear();
+        state.callsBeforeInjectedFailure.reset();
+    }
+
+    std::vector<PlatformCall> SimulatedAudioHardware::getCallLog() const
+    {
+        const std::scoped_lock lock (mutex);
+        return state.callLog;
+    }
+
+    void SimulatedAudioHardware::clearCallLog()
+    {
+        const std::scoped_lock lock (mutex);
+        state.callLog.clear();
+    }
+
+    SimulatedHardwareState SimulatedAudioHardware::getState() const
+    {
+        const std::scoped_lock lock (mutex);
+        return state;
+    }
+
+    void SimulatedAudioHardware::setState (const SimulatedHardwareState& newState)
+    {
+        const std::scoped_lock lock (mutex);
+        state = newState;
+    }
+
+    //==============================================================================
+    OSStatus SimulatedAudioHardware::hardwareGetPropertyInfo (AudioHardwarePropertyID property, UInt32* outSize, Boolean* outWritable)
+    {
+        const std::scoped_lock lock (mutex);
+        auto call = hardwareCall (PlatformOperation::hardwareGetPropertyInfo, property, outSize);
+
+        if (outWritable != nullptr)
+            call.writableFlag = *outWritable;
+
+        return logged (call, [&]
+        {
+            if (property != kAudioHardwarePropertyDevices)
+                return kAudioHardwareUnknownPropertyError;
+
+            if (outSize != nullptr)
+                *outSize = (UInt32) deviceListBytes().size();
+
+            if (outWritable != nullptr)
+                *outWritable = false;
+
+            return kAudioHardwareNoError;
+        });
+    }
+
+    OSStatus SimulatedAudioHardware::hardwareGetProperty (AudioHardwarePropertyID property, UInt32* ioSize, void* outData)
+    {
+        const std::scoped_lock lock (mutex);
+
+        return logged (hardwareCall (PlatformOperation::hardwareGetProperty, property, ioSize), [&]
+        {
+            if (property != kAudioHardwarePropertyDevices)
+                return kAudioHardwareUnknownPropertyError;
+
+            return readDeviceList (ioSize, outData);
+        });
+    }
+
+    OSStatus SimulatedAudioHardware::deviceGetPropertyInfo (AudioDeviceID id, UInt32 element, Boolean isInput,
+                                                            AudioDevicePropertyID property, UInt32* outSize, Boolean* outWritable)
+    {
+        const std::scoped_lock lock (mutex);
+        auto call = deviceCall (PlatformOperation::deviceGetPropertyInfo, id, element, isInput, property);
+
+        if (outSize != nullptr)
+            call.size = *outSize;
+
+        if (outWritable != nullptr)
+            call.writableFlag = *outWritable;
+
+        return logged (call, [&] { return describeDeviceProperty (call, outSize, outWritable); });
+    }
+
+    OSStatus SimulatedAudioHardware::deviceGetProperty (AudioDeviceID id, UInt32 element, Boolean isInput,
+                                                        AudioDevicePropertyID property, UInt32* ioSize, void* outData)
+    {
+        const std::scoped_lock lock (mutex);
+        auto call = deviceCall (PlatformOperation::deviceGetProperty, id, element, isInput, property);
+
+        if (ioSize != nullptr)
+        {
+            call.size = *ioSize;
+            call.value = valueAt (property, outData, *ioSize);
+        }
+
+        return logged (call, [&] { return readDeviceProperty (call, ioSize, outData); });
+    }
+
+    OSStatus SimulatedAudioHardware::deviceSetProperty (AudioDeviceID id, const AudioTimeStamp* when, UInt32 element, Boolean isInput,
+                                                        AudioDevicePropertyID property, UInt32 size, const void* data)
+    {
+        const std::scoped_lock lock (mutex);
+        auto call = deviceCall (PlatformOperation::deviceSetProperty, id, element, isInput, property);
+        call.size = size;
+        call.hasTimeStamp = when != nullptr;
+        call.value = valueAt (property, data, size);
+
+        return logged (call, [&] { return writeDeviceProperty (call, size, data); });
+    }
+
+    //==============================================================================
+    SimulatedDevice* SimulatedAudioHardware::findDevice (AudioDeviceID id)
+    {
+        auto& devices = state.devices;
+        auto found = std::find_if (devices.begin(), devices.end(), [id] (const auto& device) { return device.id == id; });
+        return found != devices.end() ? &*found : nullptr;
+    }
+
+    const SimulatedDevice* SimulatedAudioHardware::findDevice (AudioDeviceID id) const
+    {
+        const auto& devices = state.devices;
+        auto found = std::find_if (devices.begin(), devices.end(), [id] (const auto& device) { return device.id == id; });
+        return found != devices.end() ? &*found : nullptr;
+    }
+
+    SimulatedControl* SimulatedAudioHardware::findExistingControl (AudioDeviceID id, AudioScope scope, UInt32 element, ControlKind kind)
+    {
+        auto* device = findDevice (id);
+
+        if (device == nullptr || element >= device->scope (scope).elements.size())
+            return nullptr;
+
+        auto& control = device->scope (scope).elements[element].control (kind);
+        return control.exists ? &control : nullptr;
+    }
+
+    std::vector<char> SimulatedAudioHardware::deviceListBytes() const
+    {
+        std::vector<char> bytes (state.devices.size() * sizeof (AudioDeviceID) + state.deviceListExtraBytes, 0);
+
+        for (size_t index = 0; index < state.devices.size(); ++index)
+            std::memcpy (bytes.data() + index * sizeof (AudioDeviceID), &state.devices[index].id, sizeof (AudioDeviceID));
+
+        return bytes;
+    }
+
+    bool SimulatedAudioHardware::injectFailure (const PlatformCall& call)
+    {
+        auto& countdown = state.callsBeforeInjectedFailure;
+        bool injected = false;
+
+        if (countdown.has_value())
+        {
+            injected = *countdown == 0;
+
+            if (injected)
+                countdown.reset();
+            else
+                --*countdown;
+        }
+
+        return injected || std::any_of (state.failingCalls.begin(), state.failingCalls.end(),
+                                        [&call] (const auto& pattern) { return pattern.matches (call); });
+    }
+
+    OSStatus SimulatedAudioHardware::logged (PlatformCall call, const std::function<OSStatus()>& perform)
+    {
+        call.result = injectFailure (call) ? kAudioHardwareUnspecifiedError : perform();
+        state.callLog.push_back (call);
+        return call.result;
+    }
+
+    OSStatus SimulatedAudioHardware::readDeviceList (UInt32* ioSize, void* outData) const
+    {
+        if (ioSize == nullptr)
+            return kAudioHardwareBadParameterError;
+
+        const auto bytes = deviceListBytes();
+        const auto bytesToWrite = (UInt32) std::min ((size_t) *ioSize, bytes.size());
+
+        if (bytesToWrite > 0)
+        {
+            if (outData == nullptr)
+                return kAudioHardwareBadParameterError;
+
+            std::memcpy (outData, bytes.data(), bytesToWrite);
+        }
+
+        *ioSize = bytesToWrite;
+        return kAudioHardwareNoError;
+    }
+
+    OSStatus SimulatedAudioHardware::describeDeviceProperty (const PlatformCall& call, UInt32* outSize, Boolean* outWritable) const
+    {
+        const auto* device = findDevice (call.device);
+
+        if (device == nullptr)
+            return kAudioHardwareBadDeviceError;
+
+        const auto& scope = device->scope (call.scope);
+        UInt32 size = valueSize;
+        bool settable = false;
+
+        if (call.property == kAudioDevicePropertyDeviceNameCFString)
+        {
+            if (call.element != 0 || scope.name.answer == SimulatedName::Answer::failure)
+                return kAudioHardwareUnknownPropertyError;
+
+            size = (UInt32) sizeof (CFStringRef);
+        }
+        else
+        {
+            const auto kind = controlKindOf (call.property);
+
+            if (! kind.has_value())
+                return kAudioHardwareUnknownPropertyError;
+
+            const auto control = scope.findControl (call.element, *kind);
+
+            if (! control.exists)
+                return kAudioHardwareUnknownPropertyError;
+
+            settable = control.settable;
+        }
+
+        if (outSize != nullptr)
+            *outSize = size;
+
+        if (outWritable != nullptr)
+            *outWritable = settable;
+
+        return kAudioHardwareNoError;
+    }
+
+    OSStatus SimulatedAudioHardware::readName (const SimulatedDevice& device, const PlatformCall& call, UInt32* ioSize, void* outData) const
+    {
+        const auto& name = device.scope (call.scope).name;
+
+        if (call.element != 0 || name.answer == SimulatedName::Answer::failure)
+            return kAudioHardwareUnknownPropertyError;
+
+        if (*ioSize < sizeof (CFStringRef))
+            return kAudioHardwareBadPropertySizeError;
+
+        const CFStringRef reference = name.answer == SimulatedName::Answer::text ? CFString::create (name.text) : nullptr;
+        std::memcpy (outData, &reference, sizeof (reference));
+        *ioSize = (UInt32) sizeof (reference);
+        return kAudioHardwareNoError;
+    }
+
+    OSStatus SimulatedAudioHardware::readDeviceProperty (const PlatformCall& call, UInt32* ioSize, void* outData) const
+    {
+        const auto* device = findDevice (call.device);
+
+        if (device == nullptr)
+            return kAudioHardwareBadDeviceError;
+
+        if (ioSize == nullptr || outData == nullptr)
+            return kAudioHardwareBadParameterError;
+
+        if (call.property == kAudioDevicePropertyDeviceNameCFString)
+            return readName (*device, call, ioSize, outData);
+
+        const auto kind = controlKindOf (call.property);
+
+        if (! kind.has_value())
+            return kAudioHardwareUnknownPropertyError;
+
+        const auto control = device->scope (call.scope).findControl (call.element, *kind);
+
+        if (! control.exists)
+            return kAudioHardwareUnknownPropertyError;
+
+        if (*ioSize < valueSize)
+            return kAudioHardwareBadPropertySizeError;
+
+        std::memcpy (outData, &control.bits, valueSize);
+        *ioSize = valueSize;
+        return kAudioHardwareNoError;
+    }
+
+    OSStatus SimulatedAudioHardware::writeDeviceProperty (const PlatformCall& call, UInt32 size, const void* data)
+    {
+        if (findDevice (call.device) == nullptr)
+            return kAudioHardwareBadDeviceError;
+
+        const auto kind = controlKindOf (call.property);
+
+        if (! kind.has_value())
+            return call.property == kAudioDevicePropertyDeviceNameCFString ? kAudioHardwareIllegalOperationError
+                                                                             : kAudioHardwareUnknownPropertyError;
+
+        auto* control = findExistingControl (call.device, call.scope, call.element, *kind);
+
+        if (control == nullptr)
+            return kAudioHardwareUnknownPropertyError;
+
+        if (! control->settable)
+            return kAudioHardwareIllegalOperationError;
+
+        if (size != valueSize)
+            return kAudioHardwareBadPropertySizeError;
+
+        if (data == nullptr)
+            return kAudioHardwareBadParameterError;
+
+        std::memcpy (&control->bits, data, valueSize);
+        return kAudioHardwareNoError;
+    }
+}
