@@ -8,11 +8,11 @@ namespace platform
     // given; a field left empty agrees with anything.
     struct CallPattern
     {
-        std::optional<PlatformOperation> operation;
-        std::optional<AudioDeviceID> device;
-        std::optional<UInt32> element;
-        std::optional<AudioScope> scope;
-        std::optional<UInt32> property;
+        std::optional<PlatformOperation> operation {};
+        std::optional<AudioDeviceID> device {};
+        std::optional<UInt32> element {};
+        std::optional<AudioScope> scope {};
+        std::optional<UInt32> property {};
 
         bool matches (const PlatformCall& call) const;
     };

@@ -1,0 +1,138 @@
+#include "HardwareTest.h"
+
+#include <array>
+
+namespace volume_test
+{
+    namespace
+    {
+        constexpr char guard = 0x5a;
+
+        template <size_t size>
+        size_t untouchedFrom (const std::array<char, size>& buffer, size_t start)
+        {
+            return (size_t) std::count (buffer.begin() + (std::ptrdiff_t) start, buffer.end(), guard);
+        }
+    }
+
+    class SimulatedHardware : public HardwareTest {};
+
+    TEST_F (SimulatedHardware, DefaultStateIsTheBuiltInDeviceAndTheSoundDevice)
+    {
+        const auto devices = hardware.getDevices();
+        ASSERT_EQ (devices.size(), 2u);
+        EXPECT_EQ (devices[0].output.name.text, "Built-in Output");
+        EXPECT_EQ (devices[0].input.name.text, "Built-in Input");
+        EXPECT_EQ (devices[1].id, soundDevice);
+
+        for (const auto scope : { AudioScope::output, AudioScope::input })
+            for (UInt32 element = 0; element <= 2; ++element)
+                for (const auto kind : { ControlKind::volume, ControlKind::mute })
+                    EXPECT_TRUE (hardware.getControl (soundDevice, scope, element, kind).settable);
+    }
+
+    TEST_F (SimulatedHardware, DeviceListNeverWritesPastTheCallersSize)
+    {
+        hardware.setDeviceListExtraBytes (3);
+        UInt32 size = 0;
+        ASSERT_EQ (AudioHardwareGetPropertyInfo (kAudioHardwarePropertyDevices, &size, nullptr), kAudioHardwareNoError);
+        EXPECT_EQ (size, 11u);
+
+        for (const UInt32 room : { 0u, 3u, 6u, 11u, 16u })
+        {
+            std::array<char, 20> buffer;
+            buffer.fill (guard);
+            size = room;
+            ASSERT_EQ (AudioHardwareGetProperty (kAudioHardwarePropertyDevices, &size, buffer.data()), kAudioHardwareNoError);
+            EXPECT_EQ (size, std::min (room, 11u));
+            EXPECT_EQ (untouchedFrom (buffer, size), buffer.size() - size) << room;
+        }
+
+        std::array<AudioDeviceID, 2> ids {};
+        size = sizeof (ids);
+        AudioHardwareGetProperty (kAudioHardwarePropertyDevices, &size, ids.data());
+        EXPECT_EQ (ids[1], soundDevice);
+    }
+
+    TEST_F (SimulatedHardware, DevicePropertiesNeverWritePastTheCallersSize)
+    {
+        std::array<char, 16> buffer;
+        buffer.fill (guard);
+        UInt32 size = 2;
+        EXPECT_NE (AudioDeviceGetProperty (soundDevice, 0, false, kAudioDevicePropertyVolumeScalar, &size, buffer.data()), kAudioHardwareNoError);
+        size = sizeof (CFStringRef) - 1;
+        EXPECT_NE (AudioDeviceGetProperty (soundDevice, 0, false, kAudioDevicePropertyDeviceNameCFString, &size, buffer.data()), kAudioHardwareNoError);
+        EXPECT_EQ (untouchedFrom (buffer, 0), buffer.size());
+        EXPECT_EQ (CFString::liveReferenceCount(), 0);
+
+        size = sizeof (buffer);
+        ASSERT_EQ (AudioDeviceGetProperty (soundDevice, 0, false, kAudioDevicePropertyMute, &size, buffer.data()), kAudioHardwareNoError);
+        EXPECT_EQ (size, 4u);
+        EXPECT_EQ (untouchedFrom (buffer, 4), buffer.size() - 4);
+
+        const Float32 level = 0.2f;
+        for (const UInt32 writeSize : { 2u, 8u })
+            EXPECT_NE (AudioDeviceSetProperty (soundDevice, nullptr, 0, false, kAudioDevicePropertyVolumeScalar, writeSize, &level), kAudioHardwareNoError);
+        EXPECT_EQ (hardware.getVolume (soundDevice, AudioScope::output, 0), 0.5f);
+    }
+
+    TEST_F (SimulatedHardware, ControlsAnswerAsConfigured)
+    {
+        hardware.setControl (soundDevice, AudioScope::input, 1, ControlKind::volume, SimulatedControl::volume (0.1f, false));
+        Boolean writable = true;
+        UInt32 size = 0;
+        EXPECT_EQ (AudioDeviceGetPropertyInfo (soundDevice, 1, true, kAudioDevicePropertyVolumeScalar, &size, &writable), kAudioHardwareNoError);
+        EXPECT_EQ (size, 4u);
+        EXPECT_FALSE (writable);
+        const Float32 level = 0.9f;
+        EXPECT_NE (AudioDeviceSetProperty (soundDevice, nullptr, 1, true, kAudioDevicePropertyVolumeScalar, 4, &level), kAudioHardwareNoError);
+        EXPECT_EQ (hardware.getVolume (soundDevice, AudioScope::input, 1), 0.1f);
+
+        EXPECT_NE (AudioDeviceGetPropertyInfo (soundDevice, 3, true, kAudioDevicePropertyVolumeScalar, nullptr, &writable), kAudioHardwareNoError);
+        EXPECT_NE (AudioDeviceGetPropertyInfo (0, 0, true, kAudioDevicePropertyVolumeScalar, nullptr, &writable), kAudioHardwareNoError);
+
+        hardware.setName (soundDevice, AudioScope::input, SimulatedName::none());
+        CFStringRef name = CFString::create ("preset");
+        const auto preset = name;
+        size = sizeof (name);
+        EXPECT_EQ (AudioDeviceGetProperty (soundDevice, 0, true, kAudioDevicePropertyDeviceNameCFString, &size, &name), kAudioHardwareNoError);
+        EXPECT_EQ (name, nullptr);
+        CFRelease (preset);
+
+        size = sizeof (name);
+        ASSERT_EQ (AudioDeviceGetProperty (soundDevice, 0, false, kAudioDevicePropertyDeviceNameCFString, &size, &name), kAudioHardwareNoError);
+        EXPECT_EQ (CFString::liveReferenceCount(), 1);
+        EXPECT_EQ (cfStringToJuceString (name), soundDeviceName);
+        CFRelease (name);
+    }
+
+    TEST_F (SimulatedHardware, InjectedFailuresAndTheCallLog)
+    {
+        hardware.failCallNumber (1);
+        hardware.failCalls ({ PlatformOperation::deviceGetPropertyInfo, soundDevice, std::nullopt, AudioScope::input, kAudioDevicePropertyMute });
+        UInt32 size = 0;
+        Boolean writable = false;
+        const auto info = [&] (UInt32 element, Boolean isInput, AudioDevicePropertyID property)
+        {
+            return AudioDeviceGetPropertyInfo (soundDevice, element, isInput, property, nullptr, &writable);
+        };
+
+        EXPECT_EQ (AudioHardwareGetPropertyInfo (kAudioHardwarePropertyDevices, &size, nullptr), kAudioHardwareNoError);
+        EXPECT_NE (AudioHardwareGetPropertyInfo (kAudioHardwarePropertyDevices, &size, nullptr), kAudioHardwareNoError);
+        EXPECT_EQ (AudioHardwareGetPropertyInfo (kAudioHardwarePropertyDevices, &size, nullptr), kAudioHardwareNoError);
+        EXPECT_NE (info (2, true, kAudioDevicePropertyMute), kAudioHardwareNoError);
+        EXPECT_EQ (info (2, false, kAudioDevicePropertyMute), kAudioHardwareNoError);
+        EXPECT_EQ (info (2, true, kAudioDevicePropertyVolumeScalar), kAudioHardwareNoError);
+
+        const auto log = hardware.getCallLog();
+        ASSERT_EQ (log.size(), 6u);
+        EXPECT_EQ (log[1].result, kAudioHardwareUnspecifiedError);
+        EXPECT_EQ (log[3].toString(), "AudioDeviceGetPropertyInfo(dev 58, el 2, input, 'mute', size none) = 1");
+        EXPECT_EQ (log[3].writableFlag, std::optional<Boolean> (false));
+
+        hardware.clearFailures();
+        EXPECT_EQ (info (2, true, kAudioDevicePropertyMute), kAudioHardwareNoError);
+        hardware.clearCallLog();
+        EXPECT_TRUE (hardware.getCallLog().empty());
+    }
+}
