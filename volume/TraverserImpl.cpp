@@ -45,6 +45,7 @@ namespace volume
         // gives no name.
         std::optional<juce::String> nameOf (AudioDeviceID id, Boolean isInput)
         {
+            // Room for one reference: 4 bytes where the layer began, 8 here.
             CFStringRef name = nullptr;
             UInt32 size = sizeof (name);
 
