@@ -19,7 +19,9 @@
 #include <juce_graphics/juce_graphics.h>
 
 #include <array>
+#include <functional>
 #include <iostream>
+#include <vector>
 
 namespace
 {
