@@ -69,11 +69,14 @@ namespace app_lifecycle
         // broadcast listener.
         bool isInitialising() const noexcept        { return stillInitialising; }
 
-    private:
-        // JUCE's own entry points, for the framework's look-ups.
+        // JUCE's own entry points, for the framework's look-ups: the
+        // command line split at spaces, and a quit without force. A class
+        // that overrides only the operations above brings these into
+        // scope with using-declarations.
         void initialise (const juce::String& commandLineParameters) final;
         void systemRequestedQuit() final;
 
+    private:
         static int refuseStart (juce::StringArray& arguments);
         static int failStart (juce::StringArray& arguments);
         static void installSystemEventHandlers();

@@ -7,9 +7,9 @@ namespace app_lifecycle
 {
     ApplicationWindow::ApplicationWindow (const juce::String& name,
                                           juce::Colour backgroundColour,
-                                          int requiredButtons,
+                                          int buttonsWanted,
                                           bool addToDesktop)
-        : juce::DocumentWindow (name, backgroundColour, requiredButtons, addToDesktop)
+        : juce::DocumentWindow (name, backgroundColour, buttonsWanted, addToDesktop)
     {
         // The base constructor made the first peer before this listener existed.
         installReopenHandlerForNewPeer();

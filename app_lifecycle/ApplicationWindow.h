@@ -14,7 +14,7 @@ namespace app_lifecycle
     public:
         ApplicationWindow (const juce::String& name,
                            juce::Colour backgroundColour,
-                           int requiredButtons,
+                           int buttonsWanted,
                            bool addToDesktop = true);
         ~ApplicationWindow() override;
 
