@@ -70,6 +70,7 @@ namespace app_lifecycle
         commandLine.remove (0);
 
         // Owned through runningInstance until shutdownAppAndClearUp deletes it.
+        // JUCE 7's non-GUI side needs no initialisation call.
         runningInstance = application.release();
 
         if (! runningInstance->moreThanOneInstanceAllowed())
@@ -200,6 +201,7 @@ namespace app_lifecycle
         juce::MessageManager::broadcastMessage (runningInstance->getApplicationName() + "/" + arguments.joinIntoString (" "));
         releaseAppLock();
         arguments.clear();
+        // JUCE 7 keeps no default font names that would need clearing here.
         return shutdownAppAndClearUp (false);
     }
 

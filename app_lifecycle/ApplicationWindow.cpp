@@ -8,8 +8,8 @@ namespace app_lifecycle
     ApplicationWindow::ApplicationWindow (const juce::String& name,
                                           juce::Colour backgroundColour,
                                           int buttonsWanted,
-                                          bool addToDesktop)
-        : juce::DocumentWindow (name, backgroundColour, buttonsWanted, addToDesktop)
+                                          bool shouldAddToDesktop)
+        : juce::DocumentWindow (name, backgroundColour, buttonsWanted, shouldAddToDesktop)
     {
         // The base constructor made the first peer before this listener existed.
         installReopenHandlerForNewPeer();

@@ -15,7 +15,7 @@ namespace app_lifecycle
         ApplicationWindow (const juce::String& name,
                            juce::Colour backgroundColour,
                            int buttonsWanted,
-                           bool addToDesktop = true);
+                           bool shouldAddToDesktop = true);
         ~ApplicationWindow() override;
 
         // Call it once the window is on the desktop: true records its peer

@@ -7,6 +7,9 @@
 #include "app_lifecycle/MainWindowRecord.h"
 
 #include <iostream>
+#include <spawn.h>
+
+extern char** environ;
 
 namespace
 {
@@ -72,6 +75,9 @@ namespace
 
             if (arguments.contains ("--hidden-window"))
                 openHiddenWindow();
+
+            if (arguments.contains ("--start-helper"))
+                startHelperProcess();
         }
 
         void shutdown() override
@@ -100,6 +106,19 @@ namespace
             window->setIsMainWindow (true);
             app_lifecycle::MainWindowRecord::mainPeer()->setVisible (false);
             report ("window " + juce::String ((juce::int64) (juce::pointer_sized_int) window->getWindowHandle()));
+        }
+
+        // A process the program starts that may outlive it, as a browser
+        // opened from the program does.
+        static void startHelperProcess()
+        {
+            char sleepCommand[] = "sleep";
+            char duration[] = "60";
+            char* argv[] { sleepCommand, duration, nullptr };
+            pid_t helper = 0;
+
+            if (::posix_spawnp (&helper, "sleep", nullptr, nullptr, argv, environ) == 0)
+                report ("helper " + juce::String (helper));
         }
 
         std::unique_ptr<ProbeWindow> window;

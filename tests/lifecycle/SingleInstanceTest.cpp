@@ -77,15 +77,22 @@ TEST_F (SingleInstanceTest, LockFileOutlivesItsHolderButNotItsHold)
     quit (*quitting);
     EXPECT_TRUE (cache.probeLockFile().existsAsFile());
 
-    auto killed = startRunning();
+    // Killed, while a process it started lives on.
+    auto killed = startRunning ({ "--start-helper" });
+    const auto helperLine = killed->waitForLineStartingWith ("helper ", startTimeout);
+    ASSERT_TRUE (helperLine);
+    const auto helper = static_cast<pid_t> (std::stol (helperLine->substr (7)));
     killed->sendSignal (SIGKILL);
     EXPECT_EQ (killed->waitForExit (exitTimeout), std::nullopt);
     EXPECT_FALSE (killed->isRunning());
     EXPECT_EQ (killed->countOf ("shutdown"), 0);
+    EXPECT_EQ (::kill (helper, 0), 0);
 
     auto next = startRunning();
+    EXPECT_TRUE (next->waitForLine ("initialise", 0));
     EXPECT_TRUE (next->isRunning());
     quit (*next);
+    ::kill (helper, SIGKILL);
 }
 
 TEST_F (SingleInstanceTest, TwentyStartsAtOnceLeaveExactlyOneRunning)
