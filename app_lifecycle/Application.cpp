@@ -70,8 +70,9 @@ namespace app_lifecycle
         commandLine.remove (0);
 
         // Owned through runningInstance until shutdownAppAndClearUp deletes it.
-        // JUCE 7's non-GUI side needs no initialisation call.
         runningInstance = application.release();
+
+        // JUCE 7's non-GUI side needs no initialisation call.
 
         if (! runningInstance->moreThanOneInstanceAllowed())
         {
