@@ -1,0 +1,253 @@
+#include "app_lifecycle/Application.h"
+
+#include "platform/apple_events/DesktopEventSource.h"
+
+#include <cstdio>
+#include <sys/prctl.h>
+
+namespace app_lifecycle
+{
+    namespace
+    {
+        Application* runningInstance = nullptr;
+        juce::File executableFile;
+
+        juce::JUCEApplicationBase* runningApplication()
+        {
+            return Application::getInstance();
+        }
+
+        // JUCE takes a process for a standalone program (X error handlers,
+        // X thread support) only when it knows how the application object
+        // is made; here the program's main makes it, and this hands the
+        // framework the running one. Set at load, before any object exists.
+        [[maybe_unused]] const bool standaloneProgram = (juce::JUCEApplicationBase::createInstance = &runningApplication, true);
+
+        juce::File executableNamedBy (const juce::String& path)
+        {
+            if (path.isEmpty())
+                return juce::File::getSpecialLocation (juce::File::currentExecutableFile);
+
+            return juce::File::getCurrentWorkingDirectory().getChildFile (path);
+        }
+
+        // $XDG_CACHE_HOME when it holds an absolute path, else ~/.cache.
+        juce::File userCacheFolder()
+        {
+            const auto fromEnvironment = juce::SystemStats::getEnvironmentVariable ("XDG_CACHE_HOME", {});
+
+            if (juce::File::isAbsolutePath (fromEnvironment))
+                return juce::File (fromEnvironment);
+
+            return juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".cache");
+        }
+
+        // Linux keeps 15 bytes of a thread's name and juce::Thread sets
+        // none when given more; prctl keeps the head of it.
+        void nameMessageThread()
+        {
+            ::prctl (PR_SET_NAME, "Juce Message Thread", 0, 0, 0);
+        }
+    }
+
+    Application::Application() = default;
+    Application::~Application() = default;
+
+    int Application::main (int argc, char** argv, std::unique_ptr<Application> application)
+    {
+        juce::StringArray commandLine;
+
+        for (int i = 0; i < argc; ++i)
+            commandLine.add (juce::String::fromUTF8 (argv[i]));
+
+        return main (commandLine, std::move (application));
+    }
+
+    int Application::main (juce::StringArray& commandLine, std::unique_ptr<Application> application)
+    {
+        // First: the lock's folder is named after the executable.
+        executableFile = executableNamedBy (commandLine[0]);
+        commandLine.remove (0);
+
+        // Owned through runningInstance until shutdownAppAndClearUp deletes it.
+        runningInstance = application.release();
+
+        // JUCE 7's non-GUI side needs no initialisation call.
+
+        if (! runningInstance->moreThanOneInstanceAllowed())
+        {
+            switch (initAppLock()->enter())
+            {
+                case SingleInstanceLock::Attempt::entered:       break;
+                case SingleInstanceLock::Attempt::heldElsewhere: return refuseStart (commandLine);
+                case SingleInstanceLock::Attempt::failed:        return failStart (commandLine);
+            }
+        }
+
+        runningInstance->guiInitialisedByMain = juce::MessageManager::getInstanceWithoutCreating() == nullptr;
+        juce::initialiseJuce_GUI();
+        installSystemEventHandlers();
+        nameMessageThread();
+
+        commandLine.trim();
+        runningInstance->initialise (commandLine);
+        commandLine.clear();
+
+        auto* messageManager = juce::MessageManager::getInstance();
+        messageManager->registerBroadcastListener (runningInstance);
+        runningInstance->stillInitialising = false;
+
+        messageManager->runDispatchLoop();
+
+        messageManager->deregisterBroadcastListener (runningInstance);
+        releaseAppLock();
+
+        // JUCE 7's loop carries no force flag; no quit here is forced.
+        return shutdownAppAndClearUp (false);
+    }
+
+    Application* Application::getInstance() noexcept
+    {
+        return runningInstance;
+    }
+
+    SingleInstanceLock* Application::initAppLock()
+    {
+        if (runningInstance == nullptr)
+            return nullptr;
+
+        const auto lockName = "quenmarAppLock_" + runningInstance->getApplicationName();
+        const auto lockFolder = userCacheFolder().getChildFile (executableFile.getFileNameWithoutExtension());
+
+        runningInstance->appLock = std::make_unique<SingleInstanceLock> (lockFolder.getChildFile (lockName));
+        return runningInstance->appLock.get();
+    }
+
+    void Application::releaseAppLock()
+    {
+        if (runningInstance == nullptr || runningInstance->appLock == nullptr)
+            return;
+
+        runningInstance->appLock->exit();
+        runningInstance->appLock.reset();
+    }
+
+    int Application::shutdownAppAndClearUp (bool force)
+    {
+        static bool reentrancyCheck = false;
+
+        if (reentrancyCheck)
+            return 0;
+
+        reentrancyCheck = true;
+        auto result = 0;
+
+        if (runningInstance != nullptr)
+        {
+            runningInstance->shutdown();
+
+            if (runningInstance->guiInitialisedByMain)
+                juce::shutdownJuce_GUI();
+
+            result = runningInstance->getApplicationReturnValue();
+
+            std::unique_ptr<Application> application (runningInstance);
+            runningInstance = nullptr;
+            application.reset();
+        }
+
+        if (force)
+            juce::Process::terminate();
+
+        reentrancyCheck = false;
+        return result;
+    }
+
+    const juce::String Application::getApplicationVersion()
+    {
+        return {};
+    }
+
+    void Application::systemRequestedQuit (bool)
+    {
+        juce::MessageManager::getInstance()->stopDispatchLoop();
+    }
+
+    void Application::unhandledException (const std::exception*, const juce::String&, int)
+    {
+    }
+
+    void Application::actionListenerCallback (const juce::String& message)
+    {
+        const auto head = getApplicationName() + "/";
+
+        if (message.startsWith (head))
+            anotherInstanceStarted (message.substring (head.length()));
+    }
+
+    void Application::initialise (const juce::String& commandLineParameters)
+    {
+        initialise (juce::StringArray::fromTokens (commandLineParameters, true));
+    }
+
+    void Application::systemRequestedQuit()
+    {
+        systemRequestedQuit (false);
+    }
+
+    // Another instance holds the lock: broadcast the arguments as they came
+    // and end quietly.
+    int Application::refuseStart (juce::StringArray& arguments)
+    {
+        juce::MessageManager::broadcastMessage (runningInstance->getApplicationName() + "/" + arguments.joinIntoString (" "));
+        releaseAppLock();
+        arguments.clear();
+        // JUCE 7 keeps no default font names that would need clearing here.
+        return shutdownAppAndClearUp (false);
+    }
+
+    // No lock could be taken at all: say so rather than vanish as if
+    // another instance ran.
+    int Application::failStart (juce::StringArray& arguments)
+    {
+        const auto& lock = *runningInstance->appLock;
+        const auto line = runningInstance->getApplicationName() + ": cannot use the single-instance lock file \""
+                        + lock.getFile().getFullPathName() + "\": " + lock.getFailureReason();
+        std::fprintf (stderr, "%s\n", line.toRawUTF8());
+        std::fflush (stderr);
+
+        releaseAppLock();
+        arguments.clear();
+        runningInstance->setApplicationReturnValue (1);
+        return shutdownAppAndClearUp (false);
+    }
+
+    // The desktop's quit and open-documents requests reach the running
+    // application, as the framework's own handlers would deliver them.
+    void Application::installSystemEventHandlers()
+    {
+        AEInstallEventHandler (kCoreEventClass, kAEQuitApplication, NewAEEventHandlerUPP (&handleQuitApplication), 0, false);
+        AEInstallEventHandler (kCoreEventClass, kAEOpenDocuments, NewAEEventHandlerUPP (&handleOpenDocuments), 0, false);
+        platform::DesktopEventSource::start();
+    }
+
+    OSErr Application::handleQuitApplication (const AppleEvent*, AppleEvent*, long)
+    {
+        if (auto* application = getInstance())
+            application->systemRequestedQuit (false);
+
+        return noErr;
+    }
+
+    OSErr Application::handleOpenDocuments (const AppleEvent*, AppleEvent*, long)
+    {
+        auto* application = getInstance();
+
+        if (application == nullptr)
+            return errAEEventNotHandled;
+
+        // No documents come with the request on this platform.
+        application->anotherInstanceStarted ({});
+        return noErr;
+    }
+}

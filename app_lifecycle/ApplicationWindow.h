@@ -1,0 +1,33 @@
+#pragma once
+
+#include <juce_gui_basics/juce_gui_basics.h>
+
+namespace app_lifecycle
+{
+    // The base of the program's document windows. Every native window
+    // (peer) it gets, the first one and each re-created one, installs the
+    // reopen-application handler with itself as the reference value, and
+    // the window can mark itself as the main window.
+    class ApplicationWindow : public juce::DocumentWindow,
+                              private juce::ComponentListener
+    {
+    public:
+        ApplicationWindow (const juce::String& name,
+                           juce::Colour backgroundColour,
+                           int buttonsWanted,
+                           bool shouldAddToDesktop = true);
+        ~ApplicationWindow() override;
+
+        // Call it once the window is on the desktop: true records its peer
+        // as the main window's, false clears the record (MainWindowRecord).
+        void setIsMainWindow (bool isMain);
+
+    private:
+        void componentParentHierarchyChanged (juce::Component& component) override;
+        void installReopenHandlerForNewPeer();
+
+        juce::uint32 peerWithReopenHandler = 0;
+
+        JUCE_DECLARE_NON_COPYABLE_WITH_LEAK_DETECTOR (ApplicationWindow)
+    };
+}

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+namespace lifecycle_tests
+{
+    // A fresh folder that stands in for the user's cache folder
+    // ($XDG_CACHE_HOME) of one test, deleted with everything in it after.
+    class CacheFolder
+    {
+    public:
+        CacheFolder()
+            : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
+                          .getNonexistentChildFile ("lifecycle-cache", {}, false))
+        {
+            folder.createDirectory();
+        }
+
+        ~CacheFolder()
+        {
+            folder.setReadOnly (false, true);
+            folder.deleteRecursively();
+        }
+
+        const juce::File& get() const noexcept          { return folder; }
+        std::string path() const                        { return folder.getFullPathName().toStdString(); }
+
+        // Where the probe keeps its lock: a folder named after its
+        // executable, the file named after the application.
+        juce::File probeLockFile() const
+        {
+            return folder.getChildFile ("lifecycle_probe").getChildFile ("quenmarAppLock_Lifecycle Probe");
+        }
+
+    private:
+        juce::File folder;
+    };
+}
