@@ -15,36 +15,13 @@ namespace
     // thumb travel (the background's ticks) needs two pixels more at each end.
     constexpr int trackEndMargin = 2;
 
+    // Through the image cache, keyed by the embedded data's address, so each
+    // picture is decoded once and shared.
     juce::Image loadEmbeddedPicture (const juce::String& pictureName)
     {
-        struct EmbeddedPicture
-        {
-            const char* name;
-            const char* data;
-            int size;
-        };
-
-        const EmbeddedPicture pictures[] {
-            { "background",       VolumeSkin::background_png,       VolumeSkin::background_pngSize },
-            { "about",            VolumeSkin::about_png,            VolumeSkin::about_pngSize },
-            { "about_update",     VolumeSkin::about_update_png,     VolumeSkin::about_update_pngSize },
-            { "about_qn",         VolumeSkin::about_qn_png,         VolumeSkin::about_qn_pngSize },
-            { "about_forum",      VolumeSkin::about_forum_png,      VolumeSkin::about_forum_pngSize },
-            { "volumeknob_off",   VolumeSkin::volumeknob_off_png,   VolumeSkin::volumeknob_off_pngSize },
-            { "volumeknob_hover", VolumeSkin::volumeknob_hover_png, VolumeSkin::volumeknob_hover_pngSize },
-            { "mute_off",         VolumeSkin::mute_off_png,         VolumeSkin::mute_off_pngSize },
-            { "mute_off_hover",   VolumeSkin::mute_off_hover_png,   VolumeSkin::mute_off_hover_pngSize },
-            { "mute_off_pressed", VolumeSkin::mute_off_pressed_png, VolumeSkin::mute_off_pressed_pngSize },
-            { "mute_on",          VolumeSkin::mute_on_png,          VolumeSkin::mute_on_pngSize },
-            { "mute_on_hover",    VolumeSkin::mute_on_hover_png,    VolumeSkin::mute_on_hover_pngSize },
-            { "mute_on_pressed",  VolumeSkin::mute_on_pressed_png,  VolumeSkin::mute_on_pressed_pngSize },
-        };
-
-        for (const auto& picture : pictures)
-            if (pictureName == picture.name)
-                return juce::ImageCache::getFromMemory (picture.data, picture.size);
-
-        return {};
+        int size = 0;
+        const auto* data = VolumeSkin::getNamedResource ((pictureName + "_png").toRawUTF8(), size);
+        return data != nullptr ? juce::ImageCache::getFromMemory (data, size) : juce::Image();
     }
 }
 
