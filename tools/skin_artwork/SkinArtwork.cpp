@@ -21,6 +21,7 @@
 #include <array>
 #include <functional>
 #include <iostream>
+#include <utility>
 #include <vector>
 
 namespace
@@ -315,6 +316,24 @@ namespace
 
     enum class MuteLook { plain, hover, pressed };
 
+    // The face's gradient, top and bottom: orange when muted, grey otherwise;
+    // a muted button lights up under the mouse, and any button darkens when held.
+    std::pair<Colour, Colour> muteFace (bool muted, MuteLook look)
+    {
+        if (muted)
+            switch (look)
+            {
+                case MuteLook::plain:   return { Colour (0xfff9a048), Colour (0xffe2730f) };
+                case MuteLook::hover:   return { Colour (0xffffb764), Colour (0xfff58a22) };
+                case MuteLook::pressed: return { Colour (0xffd8690e), Colour (0xffa84f06) };
+            }
+
+        if (look == MuteLook::pressed)
+            return { Colour (0xff8e9196), Colour (0xff6e7176) };
+
+        return { Colour (0xffb0b3b8), Colour (0xff85888d) };
+    }
+
     // The body leaves column 0 clear, so that its middle column stands on the
     // slot's centre above it.
     void paintMute (Graphics& g, bool muted, MuteLook look)
@@ -322,18 +341,7 @@ namespace
         const auto body = juce::Rectangle<float> (1.0f, 0.0f, (float) muteWidth - 1.0f, (float) muteHeight);
         const auto corner = 6.0f;
 
-        Colour top, bottom;
-        if (muted)
-        {
-            top = look == MuteLook::hover ? Colour (0xffffb764) : look == MuteLook::pressed ? Colour (0xffd8690e) : Colour (0xfff9a048);
-            bottom = look == MuteLook::hover ? Colour (0xfff58a22) : look == MuteLook::pressed ? Colour (0xffa84f06) : Colour (0xffe2730f);
-        }
-        else
-        {
-            top = look == MuteLook::pressed ? Colour (0xff8e9196) : Colour (0xffb0b3b8);
-            bottom = look == MuteLook::pressed ? Colour (0xff6e7176) : Colour (0xff85888d);
-        }
-
+        const auto [top, bottom] = muteFace (muted, look);
         g.setGradientFill (juce::ColourGradient (top, 0.0f, 0.0f, bottom, 0.0f, body.getBottom(), false));
         g.fillRoundedRectangle (body, corner);
 
@@ -385,19 +393,35 @@ namespace
         return {};
     }
 
-    void drawPointingHand (Graphics& g, juce::Point<float> centre, Colour fill)
+    // A flat hand, index finger up, like the link cursor; its top-left corner
+    // at the point. The dark edge parts it from the logo it points at.
+    void drawPointingHand (Graphics& g, juce::Point<float> topLeft, Colour fill, Colour edge)
     {
-        const auto hand = textPath (juce::String::charToString ((juce::juce_wchar) 0x261d), plainFont (40.0f), centre.x, centre.y);
-        g.setColour (Colour (0xff1b1c1f));
+        juce::Path hand;
+        hand.addRoundedRectangle (5.0f, 0.0f, 6.0f, 17.0f, 3.0f);    // index finger
+        hand.addRoundedRectangle (11.0f, 8.0f, 5.0f, 10.0f, 2.5f);   // middle finger
+        hand.addRoundedRectangle (16.0f, 9.0f, 5.0f, 9.0f, 2.5f);    // ring finger
+        hand.addRoundedRectangle (21.0f, 11.0f, 4.0f, 8.0f, 2.0f);   // little finger
+        hand.addRoundedRectangle (5.0f, 13.0f, 20.0f, 13.0f, 4.0f);  // palm
+        hand.addRoundedRectangle (0.0f, 12.0f, 5.0f, 11.0f, 2.5f);   // thumb
+        hand.addRectangle (3.0f, 16.0f, 4.0f, 7.0f);
+        hand.applyTransform (juce::AffineTransform::translation (topLeft));
+
+        g.setColour (edge);
         g.strokePath (hand, juce::PathStrokeType (3.0f, juce::PathStrokeType::curved));
         g.setColour (fill);
         g.fillPath (hand);
+
+        // the clefts between the folded fingers
+        g.setColour (edge);
+        for (const auto x : { 16.0f, 21.0f })
+            g.fillRect (topLeft.x + x - 0.5f, topLeft.y + 11.0f, 1.0f, 5.0f);
     }
 
-    void paintWebSiteIcon (Graphics& g, juce::Point<float> centre, Colour accent, Colour ink)
+    void paintWebSiteIcon (Graphics& g, juce::Point<float> centre, Colour accent, Colour ink, Colour ground)
     {
-        drawDotLogo (g, centre.translated (-5.0f, -3.0f), 17.0f, accent);
-        drawPointingHand (g, centre.translated (14.0f, 9.0f), ink);
+        drawDotLogo (g, centre.translated (-9.0f, -4.0f), 17.0f, accent);
+        drawPointingHand (g, centre.translated (1.0f, -1.0f), ink, ground);
     }
 
     void paintUpdateIcon (Graphics& g, juce::Point<float> centre, Colour accent, Colour ink)
@@ -461,7 +485,7 @@ namespace
         const auto iconCentre = juce::Point<float> ((float) area.getCentreX(), (float) area.getY() + 35.0f);
         switch (tile)
         {
-            case Tile::webSite: paintWebSiteIcon (g, iconCentre, accent, ink); break;
+            case Tile::webSite: paintWebSiteIcon (g, iconCentre, accent, ink, ground); break;
             case Tile::update:  paintUpdateIcon (g, iconCentre, accent, ink); break;
             case Tile::forum:   paintForumIcon (g, iconCentre, accent, ink, ground); break;
         }
