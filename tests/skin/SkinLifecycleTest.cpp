@@ -1,5 +1,7 @@
 #include "SkinTestSupport.h"
 
+#include <VolumeSkinPictures.h>
+
 #include <gtest/gtest.h>
 
 namespace
@@ -51,6 +53,16 @@ TEST (SkinLifecycle, StaticsBeforeDuringAndAfterTheSkin)
             EXPECT_EQ (overlay.getBounds(), juce::Rectangle<int> (264, 300));
         EXPECT_EQ (VolumeSkinLookAndFeel::getVersionPlace(), juce::Rectangle<int> (0, 0, 254, 30));
         EXPECT_FALSE (drawsNothing (VolumeSkinLookAndFeel::drawWindowBackground));
+
+        // decoded once, shared through the image cache under the embedded data's address
+        EXPECT_EQ (VolumeSkinLookAndFeel::getAboutImage(),
+                   juce::ImageCache::getFromMemory (VolumeSkin::about_png, VolumeSkin::about_pngSize));
+
+        // a label without a text colour of its own, such as the about screen's version
+        juce::Label version ("version", "1.0.3");
+        version.setLookAndFeel (&skin);
+        EXPECT_EQ (version.findColour (juce::Label::textColourId), juce::Colours::white);
+        version.setLookAndFeel (nullptr);
     }
 
     // the pictures are given back, the window size stays
