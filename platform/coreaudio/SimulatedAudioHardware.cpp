@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace platform
 {
@@ -83,19 +84,16 @@ namespace platform
     //==============================================================================
     void SimulatedAudioHardware::resetToDefault()
     {
-        setState (defaultState());
+        state = defaultState();
     }
 
     void SimulatedAudioHardware::removeAllDevices()
     {
-        const std::scoped_lock lock (mutex);
         state.devices.clear();
     }
 
     void SimulatedAudioHardware::plugIn (const SimulatedDevice& device)
     {
-        const std::scoped_lock lock (mutex);
-
         if (auto* existing = findDevice (device.id))
             *existing = device;
         else
@@ -104,54 +102,25 @@ namespace platform
 
     void SimulatedAudioHardware::unplug (AudioDeviceID id)
     {
-        const std::scoped_lock lock (mutex);
         auto& devices = state.devices;
         devices.erase (std::remove_if (devices.begin(), devices.end(), [id] (const auto& device) { return device.id == id; }),
                        devices.end());
     }
 
-    std::vector<SimulatedDevice> SimulatedAudioHardware::getDevices() const
-    {
-        const std::scoped_lock lock (mutex);
-        return state.devices;
-    }
-
-    void SimulatedAudioHardware::setName (AudioDeviceID id, AudioScope scope, const SimulatedName& name)
-    {
-        const std::scoped_lock lock (mutex);
-
-        if (auto* device = findDevice (id))
-            device->withName (scope, name);
-    }
-
-    void SimulatedAudioHardware::setControl (AudioDeviceID id, AudioScope scope, UInt32 element, ControlKind kind,
-                                             const SimulatedControl& control)
-    {
-        const std::scoped_lock lock (mutex);
-
-        if (auto* device = findDevice (id))
-            device->withControl (scope, element, kind, control);
-    }
-
     SimulatedControl SimulatedAudioHardware::getControl (AudioDeviceID id, AudioScope scope, UInt32 element, ControlKind kind) const
     {
-        const std::scoped_lock lock (mutex);
         const auto* device = findDevice (id);
         return device != nullptr ? device->scope (scope).findControl (element, kind) : SimulatedControl::absent();
     }
 
     void SimulatedAudioHardware::setVolume (AudioDeviceID id, AudioScope scope, UInt32 element, Float32 level)
     {
-        const std::scoped_lock lock (mutex);
-
         if (auto* control = findExistingControl (id, scope, element, ControlKind::volume))
             control->bits = SimulatedControl::bitsOf (level);
     }
 
     void SimulatedAudioHardware::setMute (AudioDeviceID id, AudioScope scope, UInt32 element, UInt32 value)
     {
-        const std::scoped_lock lock (mutex);
-
         if (auto* control = findExistingControl (id, scope, element, ControlKind::mute))
             control->bits = value;
     }
@@ -168,57 +137,38 @@ namespace platform
 
     void SimulatedAudioHardware::setDeviceListExtraBytes (UInt32 extraBytes)
     {
-        const std::scoped_lock lock (mutex);
         state.deviceListExtraBytes = extraBytes % valueSize;
     }
 
-    void SimulatedAudioHardware::failCalls (const CallPattern& pattern)
+    void SimulatedAudioHardware::failDeviceList()
     {
-        const std::scoped_lock lock (mutex);
-        state.failingCalls.push_back (pattern);
+        state.deviceListFails = true;
     }
 
     void SimulatedAudioHardware::failCallNumber (int callsToPass)
     {
-        const std::scoped_lock lock (mutex);
         state.callsBeforeInjectedFailure = callsToPass;
     }
 
     void SimulatedAudioHardware::clearFailures()
     {
-        const std::scoped_lock lock (mutex);
-        state.failingCalls.clear();
+        state.deviceListFails = false;
         state.callsBeforeInjectedFailure.reset();
     }
 
     std::vector<PlatformCall> SimulatedAudioHardware::getCallLog() const
     {
-        const std::scoped_lock lock (mutex);
         return state.callLog;
     }
 
     void SimulatedAudioHardware::clearCallLog()
     {
-        const std::scoped_lock lock (mutex);
         state.callLog.clear();
-    }
-
-    SimulatedHardwareState SimulatedAudioHardware::getState() const
-    {
-        const std::scoped_lock lock (mutex);
-        return state;
-    }
-
-    void SimulatedAudioHardware::setState (const SimulatedHardwareState& newState)
-    {
-        const std::scoped_lock lock (mutex);
-        state = newState;
     }
 
     //==============================================================================
     OSStatus SimulatedAudioHardware::hardwareGetPropertyInfo (AudioHardwarePropertyID property, UInt32* outSize, Boolean* outWritable)
     {
-        const std::scoped_lock lock (mutex);
         auto call = hardwareCall (PlatformOperation::hardwareGetPropertyInfo, property, outSize);
 
         if (outWritable != nullptr)
@@ -241,8 +191,6 @@ namespace platform
 
     OSStatus SimulatedAudioHardware::hardwareGetProperty (AudioHardwarePropertyID property, UInt32* ioSize, void* outData)
     {
-        const std::scoped_lock lock (mutex);
-
         return logged (hardwareCall (PlatformOperation::hardwareGetProperty, property, ioSize), [&]
         {
             if (property != kAudioHardwarePropertyDevices)
@@ -255,7 +203,6 @@ namespace platform
     OSStatus SimulatedAudioHardware::deviceGetPropertyInfo (AudioDeviceID id, UInt32 element, Boolean isInput,
                                                             AudioDevicePropertyID property, UInt32* outSize, Boolean* outWritable)
     {
-        const std::scoped_lock lock (mutex);
         auto call = deviceCall (PlatformOperation::deviceGetPropertyInfo, id, element, isInput, property);
 
         if (outSize != nullptr)
@@ -270,7 +217,6 @@ namespace platform
     OSStatus SimulatedAudioHardware::deviceGetProperty (AudioDeviceID id, UInt32 element, Boolean isInput,
                                                         AudioDevicePropertyID property, UInt32* ioSize, void* outData)
     {
-        const std::scoped_lock lock (mutex);
         auto call = deviceCall (PlatformOperation::deviceGetProperty, id, element, isInput, property);
 
         if (ioSize != nullptr)
@@ -285,7 +231,6 @@ namespace platform
     OSStatus SimulatedAudioHardware::deviceSetProperty (AudioDeviceID id, const AudioTimeStamp* when, UInt32 element, Boolean isInput,
                                                         AudioDevicePropertyID property, UInt32 size, const void* data)
     {
-        const std::scoped_lock lock (mutex);
         auto call = deviceCall (PlatformOperation::deviceSetProperty, id, element, isInput, property);
         call.size = size;
         call.hasTimeStamp = when != nullptr;
@@ -297,9 +242,7 @@ namespace platform
     //==============================================================================
     SimulatedDevice* SimulatedAudioHardware::findDevice (AudioDeviceID id)
     {
-        auto& devices = state.devices;
-        auto found = std::find_if (devices.begin(), devices.end(), [id] (const auto& device) { return device.id == id; });
-        return found != devices.end() ? &*found : nullptr;
+        return const_cast<SimulatedDevice*> (std::as_const (*this).findDevice (id));
     }
 
     const SimulatedDevice* SimulatedAudioHardware::findDevice (AudioDeviceID id) const
@@ -345,8 +288,9 @@ namespace platform
                 --*countdown;
         }
 
-        return injected || std::any_of (state.failingCalls.begin(), state.failingCalls.end(),
-                                        [&call] (const auto& pattern) { return pattern.matches (call); });
+        const bool isDeviceListCall = call.operation == PlatformOperation::hardwareGetPropertyInfo
+                                   || call.operation == PlatformOperation::hardwareGetProperty;
+        return injected || (isDeviceListCall && state.deviceListFails);
     }
 
     OSStatus SimulatedAudioHardware::logged (PlatformCall call, const std::function<OSStatus()>& perform)
@@ -383,37 +327,21 @@ namespace platform
         if (device == nullptr)
             return kAudioHardwareBadDeviceError;
 
-        const auto& scope = device->scope (call.scope);
-        UInt32 size = valueSize;
-        bool settable = false;
+        const auto kind = controlKindOf (call.property);
 
-        if (call.property == kAudioDevicePropertyDeviceNameCFString)
-        {
-            if (call.element != 0 || scope.name.answer == SimulatedName::Answer::failure)
-                return kAudioHardwareUnknownPropertyError;
+        if (! kind.has_value())
+            return kAudioHardwareUnknownPropertyError;
 
-            size = (UInt32) sizeof (CFStringRef);
-        }
-        else
-        {
-            const auto kind = controlKindOf (call.property);
+        const auto control = device->scope (call.scope).findControl (call.element, *kind);
 
-            if (! kind.has_value())
-                return kAudioHardwareUnknownPropertyError;
-
-            const auto control = scope.findControl (call.element, *kind);
-
-            if (! control.exists)
-                return kAudioHardwareUnknownPropertyError;
-
-            settable = control.settable;
-        }
+        if (! control.exists)
+            return kAudioHardwareUnknownPropertyError;
 
         if (outSize != nullptr)
-            *outSize = size;
+            *outSize = valueSize;
 
         if (outWritable != nullptr)
-            *outWritable = settable;
+            *outWritable = control.settable;
 
         return kAudioHardwareNoError;
     }
@@ -473,8 +401,7 @@ namespace platform
         const auto kind = controlKindOf (call.property);
 
         if (! kind.has_value())
-            return call.property == kAudioDevicePropertyDeviceNameCFString ? kAudioHardwareIllegalOperationError
-                                                                             : kAudioHardwareUnknownPropertyError;
+            return kAudioHardwareUnknownPropertyError;
 
         auto* control = findExistingControl (call.device, call.scope, call.element, *kind);
 

@@ -2,7 +2,7 @@
 
 #include "platform/coreaudio/SimulatedHardwareState.h"
 
-#include <mutex>
+#include <functional>
 
 namespace platform
 {
@@ -33,10 +33,7 @@ namespace platform
         // the same id where it stands.
         void plugIn (const SimulatedDevice& device);
         void unplug (AudioDeviceID id);
-        std::vector<SimulatedDevice> getDevices() const;
 
-        void setName (AudioDeviceID id, AudioScope scope, const SimulatedName& name);
-        void setControl (AudioDeviceID id, AudioScope scope, UInt32 element, ControlKind kind, const SimulatedControl& control);
         SimulatedControl getControl (AudioDeviceID id, AudioScope scope, UInt32 element, ControlKind kind) const;
 
         // Changes the value of an existing control, as another program would.
@@ -47,8 +44,8 @@ namespace platform
 
         void setDeviceListExtraBytes (UInt32 extraBytes);
 
-        // Every call matching the pattern fails until clearFailures.
-        void failCalls (const CallPattern& pattern);
+        // Both device list calls fail until clearFailures.
+        void failDeviceList();
 
         // The call after the next callsToPass ones fails, once.
         void failCallNumber (int callsToPass);
@@ -56,9 +53,6 @@ namespace platform
 
         std::vector<PlatformCall> getCallLog() const;
         void clearCallLog();
-
-        SimulatedHardwareState getState() const;
-        void setState (const SimulatedHardwareState& newState);
 
         // The audio layer's operations.
         OSStatus hardwareGetPropertyInfo (AudioHardwarePropertyID property, UInt32* outSize, Boolean* outWritable);
@@ -71,7 +65,6 @@ namespace platform
                                     AudioDevicePropertyID property, UInt32 size, const void* data);
 
     private:
-        mutable std::mutex mutex;
         SimulatedHardwareState state;
 
         SimulatedDevice* findDevice (AudioDeviceID id);

@@ -199,14 +199,4 @@ namespace volume_test
         EXPECT_EQ (reads[0].device, 0u);
         EXPECT_NE (reads[0].result, kAudioHardwareNoError);
     }
-
-    TEST_F (TraverserLevel, NoChannelsWritesOnlyAMasterMute)
-    {
-        hardware.removeAllDevices();
-        hardware.plugIn (deviceWith (soundDevice, AudioScope::input, { Presence::absent, Presence::settable, {}, {} }));
-        volume::Traverser traverser (soundDeviceName, 0, 0);
-
-        traverser.setInputVolume (0.3f, true);
-        EXPECT_EQ (describeWrites (hardware.getCallLog()), "dev 58: mute@0=1");
-    }
 }
