@@ -58,22 +58,25 @@ namespace platform
             std::memcpy (&value, data, valueSize);
             return value;
         }
+
+        SimulatedHardwareState defaultState()
+        {
+            SimulatedHardwareState defaults;
+            defaults.devices.push_back (SimulatedDevice::withSettableControls (SimulatedAudioHardware::builtInDeviceId,
+                                                                              "Built-in Output", "Built-in Input",
+                                                                              defaultChannelCount));
+            defaults.devices.push_back (SimulatedDevice::withSettableControls (SimulatedAudioHardware::soundDeviceId,
+                                                                              "Quenmar K-DAR7 Sound Device",
+                                                                              "Quenmar K-DAR7 Sound Device",
+                                                                              defaultChannelCount));
+            return defaults;
+        }
     }
 
     SimulatedAudioHardware& SimulatedAudioHardware::shared()
     {
         static SimulatedAudioHardware hardware;
         return hardware;
-    }
-
-    SimulatedHardwareState SimulatedAudioHardware::defaultState()
-    {
-        SimulatedHardwareState defaults;
-        defaults.devices.push_back (SimulatedDevice::withSettableControls (builtInDeviceId, "Built-in Output", "Built-in Input",
-                                                                          defaultChannelCount));
-        defaults.devices.push_back (SimulatedDevice::withSettableControls (soundDeviceId, "Quenmar K-DAR7 Sound Device",
-                                                                          "Quenmar K-DAR7 Sound Device", defaultChannelCount));
-        return defaults;
     }
 
     SimulatedAudioHardware::SimulatedAudioHardware()

@@ -20,12 +20,11 @@ namespace platform
         // something changes it.
         static SimulatedAudioHardware& shared();
 
-        // "Built-in Output"/"Built-in Input" then "Quenmar K-DAR7 Sound
-        // Device", each with settable master and 2 channel controls.
-        static SimulatedHardwareState defaultState();
-
         SimulatedAudioHardware();
 
+        // "Built-in Output"/"Built-in Input" then "Quenmar K-DAR7 Sound
+        // Device", each with settable master and 2 channel controls, so the
+        // program finds a working device out of the box.
         void resetToDefault();
         void removeAllDevices();
 
