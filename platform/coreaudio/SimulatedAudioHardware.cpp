@@ -323,7 +323,7 @@ namespace platform
         return kAudioHardwareNoError;
     }
 
-    OSStatus SimulatedAudioHardware::describeDeviceProperty (const PlatformCall& call, UInt32* outSize, Boolean* outWritable) const
+    OSStatus SimulatedAudioHardware::lookUpControl (const PlatformCall& call, SimulatedControl& control) const
     {
         const auto* device = findDevice (call.device);
 
@@ -335,10 +335,16 @@ namespace platform
         if (! kind.has_value())
             return kAudioHardwareUnknownPropertyError;
 
-        const auto control = device->scope (call.scope).findControl (call.element, *kind);
+        control = device->scope (call.scope).findControl (call.element, *kind);
+        return control.exists ? kAudioHardwareNoError : kAudioHardwareUnknownPropertyError;
+    }
 
-        if (! control.exists)
-            return kAudioHardwareUnknownPropertyError;
+    OSStatus SimulatedAudioHardware::describeDeviceProperty (const PlatformCall& call, UInt32* outSize, Boolean* outWritable) const
+    {
+        SimulatedControl control;
+
+        if (const auto status = lookUpControl (call, control); status != kAudioHardwareNoError)
+            return status;
 
         if (outSize != nullptr)
             *outSize = valueSize;
@@ -349,9 +355,14 @@ namespace platform
         return kAudioHardwareNoError;
     }
 
-    OSStatus SimulatedAudioHardware::readName (const SimulatedDevice& device, const PlatformCall& call, UInt32* ioSize, void* outData) const
+    OSStatus SimulatedAudioHardware::readName (const PlatformCall& call, UInt32* ioSize, void* outData) const
     {
-        const auto& name = device.scope (call.scope).name;
+        const auto* device = findDevice (call.device);
+
+        if (device == nullptr)
+            return kAudioHardwareBadDeviceError;
+
+        const auto& name = device->scope (call.scope).name;
 
         if (call.element != 0 || name.answer == SimulatedName::Answer::failure)
             return kAudioHardwareUnknownPropertyError;
@@ -367,26 +378,16 @@ namespace platform
 
     OSStatus SimulatedAudioHardware::readDeviceProperty (const PlatformCall& call, UInt32* ioSize, void* outData) const
     {
-        const auto* device = findDevice (call.device);
-
-        if (device == nullptr)
-            return kAudioHardwareBadDeviceError;
-
         if (ioSize == nullptr || outData == nullptr)
             return kAudioHardwareBadParameterError;
 
         if (call.property == kAudioDevicePropertyDeviceNameCFString)
-            return readName (*device, call, ioSize, outData);
+            return readName (call, ioSize, outData);
 
-        const auto kind = controlKindOf (call.property);
+        SimulatedControl control;
 
-        if (! kind.has_value())
-            return kAudioHardwareUnknownPropertyError;
-
-        const auto control = device->scope (call.scope).findControl (call.element, *kind);
-
-        if (! control.exists)
-            return kAudioHardwareUnknownPropertyError;
+        if (const auto status = lookUpControl (call, control); status != kAudioHardwareNoError)
+            return status;
 
         if (*ioSize < valueSize)
             return kAudioHardwareBadPropertySizeError;

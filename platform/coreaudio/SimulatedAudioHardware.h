@@ -76,8 +76,10 @@ namespace platform
         OSStatus logged (PlatformCall call, const std::function<OSStatus()>& perform);
 
         OSStatus readDeviceList (UInt32* ioSize, void* outData) const;
+        // The volume or mute control a call addresses, or why there is none.
+        OSStatus lookUpControl (const PlatformCall& call, SimulatedControl& control) const;
         OSStatus describeDeviceProperty (const PlatformCall& call, UInt32* outSize, Boolean* outWritable) const;
-        OSStatus readName (const SimulatedDevice& device, const PlatformCall& call, UInt32* ioSize, void* outData) const;
+        OSStatus readName (const PlatformCall& call, UInt32* ioSize, void* outData) const;
         OSStatus readDeviceProperty (const PlatformCall& call, UInt32* ioSize, void* outData) const;
         OSStatus writeDeviceProperty (const PlatformCall& call, UInt32 size, const void* data);
     };

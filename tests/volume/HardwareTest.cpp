@@ -54,21 +54,26 @@ namespace volume_test
         return (device + " " + writes.joinIntoString (" ")).trim();
     }
 
+    float getLevel (volume::Traverser& traverser, AudioScope side, bool& muted)
+    {
+        return side == AudioScope::input ? traverser.getInputVolume (muted) : traverser.getOutputVolume (muted);
+    }
+
+    void setLevel (volume::Traverser& traverser, AudioScope side, float level, bool mute)
+    {
+        if (side == AudioScope::input)
+            traverser.setInputVolume (level, mute);
+        else
+            traverser.setOutputVolume (level, mute);
+    }
+
     juce::String writesOf (volume::Traverser& traverser, AudioScope side)
     {
-        const auto set = [&] (bool mute)
-        {
-            if (side == AudioScope::input)
-                traverser.setInputVolume (0.25f, mute);
-            else
-                traverser.setOutputVolume (0.25f, mute);
-        };
-
         auto& hardware = SimulatedAudioHardware::shared();
         hardware.clearCallLog();
-        set (true);
+        setLevel (traverser, side, 0.25f, true);
         const auto writes = describeWrites (hardware.getCallLog());
-        set (false);
+        setLevel (traverser, side, 0.25f, false);
         hardware.clearCallLog();
         return writes;
     }
