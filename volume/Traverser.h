@@ -23,7 +23,8 @@ namespace volume
         void update();
 
         // Search, then return the side's level and set muted to its mute
-        // state; muted is left alone when the mute cannot be read.
+        // state; muted is left alone when neither side is connected or the
+        // mute cannot be read, so callers preset it.
         float getInputVolume (bool& muted);
         float getOutputVolume (bool& muted);
 

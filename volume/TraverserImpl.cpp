@@ -1,6 +1,7 @@
 #include "volume/TraverserImpl.h"
 
 #include <algorithm>
+#include <optional>
 #include <vector>
 
 namespace volume
@@ -45,7 +46,8 @@ namespace volume
         // gives no name.
         std::optional<juce::String> nameOf (AudioDeviceID id, Boolean isInput)
         {
-            // Room for one reference: 4 bytes where the layer began, 8 here.
+            // Room for one reference, which is a pointer: 8 bytes on a 64-bit
+            // machine, not the 4 of a 32-bit one.
             CFStringRef name = nullptr;
             UInt32 size = sizeof (name);
 

@@ -2,7 +2,6 @@
 
 #include "platform/coreaudio/AudioScope.h"
 
-#include <juce_core/juce_core.h>
 #include <optional>
 
 namespace platform
@@ -41,8 +40,5 @@ namespace platform
         std::optional<UInt32> value;
 
         OSStatus result = kAudioHardwareNoError;
-
-        // "AudioDeviceGetProperty(dev 42, el 1, input, 'volm', size 4) = 0"
-        juce::String toString() const;
     };
 }

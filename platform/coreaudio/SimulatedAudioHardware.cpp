@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace platform
 {
@@ -57,22 +58,25 @@ namespace platform
             std::memcpy (&value, data, valueSize);
             return value;
         }
+
+        SimulatedHardwareState defaultState()
+        {
+            SimulatedHardwareState defaults;
+            defaults.devices.push_back (SimulatedDevice::withSettableControls (SimulatedAudioHardware::builtInDeviceId,
+                                                                              "Built-in Output", "Built-in Input",
+                                                                              defaultChannelCount));
+            defaults.devices.push_back (SimulatedDevice::withSettableControls (SimulatedAudioHardware::soundDeviceId,
+                                                                              "Quenmar K-DAR7 Sound Device",
+                                                                              "Quenmar K-DAR7 Sound Device",
+                                                                              defaultChannelCount));
+            return defaults;
+        }
     }
 
     SimulatedAudioHardware& SimulatedAudioHardware::shared()
     {
         static SimulatedAudioHardware hardware;
         return hardware;
-    }
-
-    SimulatedHardwareState SimulatedAudioHardware::defaultState()
-    {
-        SimulatedHardwareState defaults;
-        defaults.devices.push_back (SimulatedDevice::withSettableControls (builtInDeviceId, "Built-in Output", "Built-in Input",
-                                                                          defaultChannelCount));
-        defaults.devices.push_back (SimulatedDevice::withSettableControls (soundDeviceId, "Quenmar K-DAR7 Sound Device",
-                                                                          "Quenmar K-DAR7 Sound Device", defaultChannelCount));
-        return defaults;
     }
 
     SimulatedAudioHardware::SimulatedAudioHardware()
@@ -83,19 +87,16 @@ namespace platform
     //==============================================================================
     void SimulatedAudioHardware::resetToDefault()
     {
-        setState (defaultState());
+        state = defaultState();
     }
 
     void SimulatedAudioHardware::removeAllDevices()
     {
-        const std::scoped_lock lock (mutex);
         state.devices.clear();
     }
 
     void SimulatedAudioHardware::plugIn (const SimulatedDevice& device)
     {
-        const std::scoped_lock lock (mutex);
-
         if (auto* existing = findDevice (device.id))
             *existing = device;
         else
@@ -104,54 +105,25 @@ namespace platform
 
     void SimulatedAudioHardware::unplug (AudioDeviceID id)
     {
-        const std::scoped_lock lock (mutex);
         auto& devices = state.devices;
         devices.erase (std::remove_if (devices.begin(), devices.end(), [id] (const auto& device) { return device.id == id; }),
                        devices.end());
     }
 
-    std::vector<SimulatedDevice> SimulatedAudioHardware::getDevices() const
-    {
-        const std::scoped_lock lock (mutex);
-        return state.devices;
-    }
-
-    void SimulatedAudioHardware::setName (AudioDeviceID id, AudioScope scope, const SimulatedName& name)
-    {
-        const std::scoped_lock lock (mutex);
-
-        if (auto* device = findDevice (id))
-            device->withName (scope, name);
-    }
-
-    void SimulatedAudioHardware::setControl (AudioDeviceID id, AudioScope scope, UInt32 element, ControlKind kind,
-                                             const SimulatedControl& control)
-    {
-        const std::scoped_lock lock (mutex);
-
-        if (auto* device = findDevice (id))
-            device->withControl (scope, element, kind, control);
-    }
-
     SimulatedControl SimulatedAudioHardware::getControl (AudioDeviceID id, AudioScope scope, UInt32 element, ControlKind kind) const
     {
-        const std::scoped_lock lock (mutex);
         const auto* device = findDevice (id);
         return device != nullptr ? device->scope (scope).findControl (element, kind) : SimulatedControl::absent();
     }
 
     void SimulatedAudioHardware::setVolume (AudioDeviceID id, AudioScope scope, UInt32 element, Float32 level)
     {
-        const std::scoped_lock lock (mutex);
-
         if (auto* control = findExistingControl (id, scope, element, ControlKind::volume))
             control->bits = SimulatedControl::bitsOf (level);
     }
 
     void SimulatedAudioHardware::setMute (AudioDeviceID id, AudioScope scope, UInt32 element, UInt32 value)
     {
-        const std::scoped_lock lock (mutex);
-
         if (auto* control = findExistingControl (id, scope, element, ControlKind::mute))
             control->bits = value;
     }
@@ -168,57 +140,38 @@ namespace platform
 
     void SimulatedAudioHardware::setDeviceListExtraBytes (UInt32 extraBytes)
     {
-        const std::scoped_lock lock (mutex);
         state.deviceListExtraBytes = extraBytes % valueSize;
     }
 
-    void SimulatedAudioHardware::failCalls (const CallPattern& pattern)
+    void SimulatedAudioHardware::failDeviceList()
     {
-        const std::scoped_lock lock (mutex);
-        state.failingCalls.push_back (pattern);
+        state.deviceListFails = true;
     }
 
     void SimulatedAudioHardware::failCallNumber (int callsToPass)
     {
-        const std::scoped_lock lock (mutex);
         state.callsBeforeInjectedFailure = callsToPass;
     }
 
     void SimulatedAudioHardware::clearFailures()
     {
-        const std::scoped_lock lock (mutex);
-        state.failingCalls.clear();
+        state.deviceListFails = false;
         state.callsBeforeInjectedFailure.reset();
     }
 
     std::vector<PlatformCall> SimulatedAudioHardware::getCallLog() const
     {
-        const std::scoped_lock lock (mutex);
         return state.callLog;
     }
 
     void SimulatedAudioHardware::clearCallLog()
     {
-        const std::scoped_lock lock (mutex);
         state.callLog.clear();
-    }
-
-    SimulatedHardwareState SimulatedAudioHardware::getState() const
-    {
-        const std::scoped_lock lock (mutex);
-        return state;
-    }
-
-    void SimulatedAudioHardware::setState (const SimulatedHardwareState& newState)
-    {
-        const std::scoped_lock lock (mutex);
-        state = newState;
     }
 
     //==============================================================================
     OSStatus SimulatedAudioHardware::hardwareGetPropertyInfo (AudioHardwarePropertyID property, UInt32* outSize, Boolean* outWritable)
     {
-        const std::scoped_lock lock (mutex);
         auto call = hardwareCall (PlatformOperation::hardwareGetPropertyInfo, property, outSize);
 
         if (outWritable != nullptr)
@@ -241,8 +194,6 @@ namespace platform
 
     OSStatus SimulatedAudioHardware::hardwareGetProperty (AudioHardwarePropertyID property, UInt32* ioSize, void* outData)
     {
-        const std::scoped_lock lock (mutex);
-
         return logged (hardwareCall (PlatformOperation::hardwareGetProperty, property, ioSize), [&]
         {
             if (property != kAudioHardwarePropertyDevices)
@@ -255,7 +206,6 @@ namespace platform
     OSStatus SimulatedAudioHardware::deviceGetPropertyInfo (AudioDeviceID id, UInt32 element, Boolean isInput,
                                                             AudioDevicePropertyID property, UInt32* outSize, Boolean* outWritable)
     {
-        const std::scoped_lock lock (mutex);
         auto call = deviceCall (PlatformOperation::deviceGetPropertyInfo, id, element, isInput, property);
 
         if (outSize != nullptr)
@@ -270,7 +220,6 @@ namespace platform
     OSStatus SimulatedAudioHardware::deviceGetProperty (AudioDeviceID id, UInt32 element, Boolean isInput,
                                                         AudioDevicePropertyID property, UInt32* ioSize, void* outData)
     {
-        const std::scoped_lock lock (mutex);
         auto call = deviceCall (PlatformOperation::deviceGetProperty, id, element, isInput, property);
 
         if (ioSize != nullptr)
@@ -285,7 +234,6 @@ namespace platform
     OSStatus SimulatedAudioHardware::deviceSetProperty (AudioDeviceID id, const AudioTimeStamp* when, UInt32 element, Boolean isInput,
                                                         AudioDevicePropertyID property, UInt32 size, const void* data)
     {
-        const std::scoped_lock lock (mutex);
         auto call = deviceCall (PlatformOperation::deviceSetProperty, id, element, isInput, property);
         call.size = size;
         call.hasTimeStamp = when != nullptr;
@@ -297,9 +245,7 @@ namespace platform
     //==============================================================================
     SimulatedDevice* SimulatedAudioHardware::findDevice (AudioDeviceID id)
     {
-        auto& devices = state.devices;
-        auto found = std::find_if (devices.begin(), devices.end(), [id] (const auto& device) { return device.id == id; });
-        return found != devices.end() ? &*found : nullptr;
+        return const_cast<SimulatedDevice*> (std::as_const (*this).findDevice (id));
     }
 
     const SimulatedDevice* SimulatedAudioHardware::findDevice (AudioDeviceID id) const
@@ -345,8 +291,9 @@ namespace platform
                 --*countdown;
         }
 
-        return injected || std::any_of (state.failingCalls.begin(), state.failingCalls.end(),
-                                        [&call] (const auto& pattern) { return pattern.matches (call); });
+        const bool isDeviceListCall = call.operation == PlatformOperation::hardwareGetPropertyInfo
+                                   || call.operation == PlatformOperation::hardwareGetProperty;
+        return injected || (isDeviceListCall && state.deviceListFails);
     }
 
     OSStatus SimulatedAudioHardware::logged (PlatformCall call, const std::function<OSStatus()>& perform)
@@ -376,51 +323,46 @@ namespace platform
         return kAudioHardwareNoError;
     }
 
-    OSStatus SimulatedAudioHardware::describeDeviceProperty (const PlatformCall& call, UInt32* outSize, Boolean* outWritable) const
+    OSStatus SimulatedAudioHardware::lookUpControl (const PlatformCall& call, SimulatedControl& control) const
     {
         const auto* device = findDevice (call.device);
 
         if (device == nullptr)
             return kAudioHardwareBadDeviceError;
 
-        const auto& scope = device->scope (call.scope);
-        UInt32 size = valueSize;
-        bool settable = false;
+        const auto kind = controlKindOf (call.property);
 
-        if (call.property == kAudioDevicePropertyDeviceNameCFString)
-        {
-            if (call.element != 0 || scope.name.answer == SimulatedName::Answer::failure)
-                return kAudioHardwareUnknownPropertyError;
+        if (! kind.has_value())
+            return kAudioHardwareUnknownPropertyError;
 
-            size = (UInt32) sizeof (CFStringRef);
-        }
-        else
-        {
-            const auto kind = controlKindOf (call.property);
+        control = device->scope (call.scope).findControl (call.element, *kind);
+        return control.exists ? kAudioHardwareNoError : kAudioHardwareUnknownPropertyError;
+    }
 
-            if (! kind.has_value())
-                return kAudioHardwareUnknownPropertyError;
+    OSStatus SimulatedAudioHardware::describeDeviceProperty (const PlatformCall& call, UInt32* outSize, Boolean* outWritable) const
+    {
+        SimulatedControl control;
 
-            const auto control = scope.findControl (call.element, *kind);
-
-            if (! control.exists)
-                return kAudioHardwareUnknownPropertyError;
-
-            settable = control.settable;
-        }
+        if (const auto status = lookUpControl (call, control); status != kAudioHardwareNoError)
+            return status;
 
         if (outSize != nullptr)
-            *outSize = size;
+            *outSize = valueSize;
 
         if (outWritable != nullptr)
-            *outWritable = settable;
+            *outWritable = control.settable;
 
         return kAudioHardwareNoError;
     }
 
-    OSStatus SimulatedAudioHardware::readName (const SimulatedDevice& device, const PlatformCall& call, UInt32* ioSize, void* outData) const
+    OSStatus SimulatedAudioHardware::readName (const PlatformCall& call, UInt32* ioSize, void* outData) const
     {
-        const auto& name = device.scope (call.scope).name;
+        const auto* device = findDevice (call.device);
+
+        if (device == nullptr)
+            return kAudioHardwareBadDeviceError;
+
+        const auto& name = device->scope (call.scope).name;
 
         if (call.element != 0 || name.answer == SimulatedName::Answer::failure)
             return kAudioHardwareUnknownPropertyError;
@@ -436,26 +378,16 @@ namespace platform
 
     OSStatus SimulatedAudioHardware::readDeviceProperty (const PlatformCall& call, UInt32* ioSize, void* outData) const
     {
-        const auto* device = findDevice (call.device);
-
-        if (device == nullptr)
-            return kAudioHardwareBadDeviceError;
-
         if (ioSize == nullptr || outData == nullptr)
             return kAudioHardwareBadParameterError;
 
         if (call.property == kAudioDevicePropertyDeviceNameCFString)
-            return readName (*device, call, ioSize, outData);
+            return readName (call, ioSize, outData);
 
-        const auto kind = controlKindOf (call.property);
+        SimulatedControl control;
 
-        if (! kind.has_value())
-            return kAudioHardwareUnknownPropertyError;
-
-        const auto control = device->scope (call.scope).findControl (call.element, *kind);
-
-        if (! control.exists)
-            return kAudioHardwareUnknownPropertyError;
+        if (const auto status = lookUpControl (call, control); status != kAudioHardwareNoError)
+            return status;
 
         if (*ioSize < valueSize)
             return kAudioHardwareBadPropertySizeError;
@@ -473,8 +405,7 @@ namespace platform
         const auto kind = controlKindOf (call.property);
 
         if (! kind.has_value())
-            return call.property == kAudioDevicePropertyDeviceNameCFString ? kAudioHardwareIllegalOperationError
-                                                                             : kAudioHardwareUnknownPropertyError;
+            return kAudioHardwareUnknownPropertyError;
 
         auto* control = findExistingControl (call.device, call.scope, call.element, *kind);
 

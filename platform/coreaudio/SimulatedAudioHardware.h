@@ -2,7 +2,7 @@
 
 #include "platform/coreaudio/SimulatedHardwareState.h"
 
-#include <mutex>
+#include <functional>
 
 namespace platform
 {
@@ -20,12 +20,11 @@ namespace platform
         // something changes it.
         static SimulatedAudioHardware& shared();
 
-        // "Built-in Output"/"Built-in Input" then "Quenmar K-DAR7 Sound
-        // Device", each with settable master and 2 channel controls.
-        static SimulatedHardwareState defaultState();
-
         SimulatedAudioHardware();
 
+        // "Built-in Output"/"Built-in Input" then "Quenmar K-DAR7 Sound
+        // Device", each with settable master and 2 channel controls, so the
+        // program finds a working device out of the box.
         void resetToDefault();
         void removeAllDevices();
 
@@ -33,10 +32,7 @@ namespace platform
         // the same id where it stands.
         void plugIn (const SimulatedDevice& device);
         void unplug (AudioDeviceID id);
-        std::vector<SimulatedDevice> getDevices() const;
 
-        void setName (AudioDeviceID id, AudioScope scope, const SimulatedName& name);
-        void setControl (AudioDeviceID id, AudioScope scope, UInt32 element, ControlKind kind, const SimulatedControl& control);
         SimulatedControl getControl (AudioDeviceID id, AudioScope scope, UInt32 element, ControlKind kind) const;
 
         // Changes the value of an existing control, as another program would.
@@ -47,8 +43,8 @@ namespace platform
 
         void setDeviceListExtraBytes (UInt32 extraBytes);
 
-        // Every call matching the pattern fails until clearFailures.
-        void failCalls (const CallPattern& pattern);
+        // Both device list calls fail until clearFailures.
+        void failDeviceList();
 
         // The call after the next callsToPass ones fails, once.
         void failCallNumber (int callsToPass);
@@ -56,9 +52,6 @@ namespace platform
 
         std::vector<PlatformCall> getCallLog() const;
         void clearCallLog();
-
-        SimulatedHardwareState getState() const;
-        void setState (const SimulatedHardwareState& newState);
 
         // The audio layer's operations.
         OSStatus hardwareGetPropertyInfo (AudioHardwarePropertyID property, UInt32* outSize, Boolean* outWritable);
@@ -71,7 +64,6 @@ namespace platform
                                     AudioDevicePropertyID property, UInt32 size, const void* data);
 
     private:
-        mutable std::mutex mutex;
         SimulatedHardwareState state;
 
         SimulatedDevice* findDevice (AudioDeviceID id);
@@ -84,8 +76,10 @@ namespace platform
         OSStatus logged (PlatformCall call, const std::function<OSStatus()>& perform);
 
         OSStatus readDeviceList (UInt32* ioSize, void* outData) const;
+        // The volume or mute control a call addresses, or why there is none.
+        OSStatus lookUpControl (const PlatformCall& call, SimulatedControl& control) const;
         OSStatus describeDeviceProperty (const PlatformCall& call, UInt32* outSize, Boolean* outWritable) const;
-        OSStatus readName (const SimulatedDevice& device, const PlatformCall& call, UInt32* ioSize, void* outData) const;
+        OSStatus readName (const PlatformCall& call, UInt32* ioSize, void* outData) const;
         OSStatus readDeviceProperty (const PlatformCall& call, UInt32* ioSize, void* outData) const;
         OSStatus writeDeviceProperty (const PlatformCall& call, UInt32 size, const void* data);
     };

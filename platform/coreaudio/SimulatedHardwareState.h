@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/coreaudio/CallPattern.h"
+#include "platform/coreaudio/PlatformCall.h"
 #include "platform/coreaudio/SimulatedDevice.h"
 
 #include <vector>
@@ -18,7 +18,8 @@ namespace platform
         // multiple of 4 (0 to 3).
         UInt32 deviceListExtraBytes = 0;
 
-        std::vector<CallPattern> failingCalls;
+        // Both device list calls fail until the failures are cleared.
+        bool deviceListFails = false;
 
         // Calls still to pass before the one injected failure; none when
         // no failure is pending.

@@ -12,18 +12,18 @@ namespace volume_test
             const bool settable = presence == Presence::settable;
             return kind == ControlKind::volume ? SimulatedControl::volume (0.5f, settable) : SimulatedControl::mute (0, settable);
         }
-    }
 
-    void applySetup (SimulatedDevice& device, AudioScope scope, const ScopeSetup& setup)
-    {
-        device.withControl (scope, 0, ControlKind::volume, controlOf (setup.masterVolume, ControlKind::volume))
-              .withControl (scope, 0, ControlKind::mute, controlOf (setup.masterMute, ControlKind::mute));
+        void applySetup (SimulatedDevice& device, AudioScope scope, const ScopeSetup& setup)
+        {
+            device.withControl (scope, 0, ControlKind::volume, controlOf (setup.masterVolume, ControlKind::volume))
+                  .withControl (scope, 0, ControlKind::mute, controlOf (setup.masterMute, ControlKind::mute));
 
-        for (size_t index = 0; index < setup.channelVolumes.size(); ++index)
-            device.withControl (scope, (UInt32) index + 1, ControlKind::volume, controlOf (setup.channelVolumes[index], ControlKind::volume));
+            for (size_t index = 0; index < setup.channelVolumes.size(); ++index)
+                device.withControl (scope, (UInt32) index + 1, ControlKind::volume, controlOf (setup.channelVolumes[index], ControlKind::volume));
 
-        for (size_t index = 0; index < setup.channelMutes.size(); ++index)
-            device.withControl (scope, (UInt32) index + 1, ControlKind::mute, controlOf (setup.channelMutes[index], ControlKind::mute));
+            for (size_t index = 0; index < setup.channelMutes.size(); ++index)
+                device.withControl (scope, (UInt32) index + 1, ControlKind::mute, controlOf (setup.channelMutes[index], ControlKind::mute));
+        }
     }
 
     SimulatedDevice deviceWith (AudioDeviceID id, AudioScope scope, const ScopeSetup& setup)
@@ -54,21 +54,26 @@ namespace volume_test
         return (device + " " + writes.joinIntoString (" ")).trim();
     }
 
+    float getLevel (volume::Traverser& traverser, AudioScope side, bool& muted)
+    {
+        return side == AudioScope::input ? traverser.getInputVolume (muted) : traverser.getOutputVolume (muted);
+    }
+
+    void setLevel (volume::Traverser& traverser, AudioScope side, float level, bool mute)
+    {
+        if (side == AudioScope::input)
+            traverser.setInputVolume (level, mute);
+        else
+            traverser.setOutputVolume (level, mute);
+    }
+
     juce::String writesOf (volume::Traverser& traverser, AudioScope side)
     {
-        const auto set = [&] (bool mute)
-        {
-            if (side == AudioScope::input)
-                traverser.setInputVolume (0.25f, mute);
-            else
-                traverser.setOutputVolume (0.25f, mute);
-        };
-
         auto& hardware = SimulatedAudioHardware::shared();
         hardware.clearCallLog();
-        set (true);
+        setLevel (traverser, side, 0.25f, true);
         const auto writes = describeWrites (hardware.getCallLog());
-        set (false);
+        setLevel (traverser, side, 0.25f, false);
         hardware.clearCallLog();
         return writes;
     }

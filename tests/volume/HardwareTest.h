@@ -32,10 +32,12 @@ namespace volume_test
     // A device of that id and name whose scope has the given controls; the
     // other scope is named so that it never matches.
     SimulatedDevice deviceWith (AudioDeviceID id, AudioScope scope, const ScopeSetup& setup);
-    void applySetup (SimulatedDevice& device, AudioScope scope, const ScopeSetup& setup);
 
     // "dev 58: volm@1=0.25 volm@2=0.25 mute@1=1" for the writes in the log.
     juce::String describeWrites (const std::vector<PlatformCall>& log);
+
+    float getLevel (volume::Traverser& traverser, AudioScope side, bool& muted);
+    void setLevel (volume::Traverser& traverser, AudioScope side, float level, bool mute);
 
     // Which device and controls a side's setter addresses: the writes of
     // muting at 0.25 (undone afterwards).

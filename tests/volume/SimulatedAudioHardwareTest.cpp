@@ -17,20 +17,6 @@ namespace volume_test
 
     class SimulatedHardware : public HardwareTest {};
 
-    TEST_F (SimulatedHardware, DefaultStateIsTheBuiltInDeviceAndTheSoundDevice)
-    {
-        const auto devices = hardware.getDevices();
-        ASSERT_EQ (devices.size(), 2u);
-        EXPECT_EQ (devices[0].output.name.text, "Built-in Output");
-        EXPECT_EQ (devices[0].input.name.text, "Built-in Input");
-        EXPECT_EQ (devices[1].id, soundDevice);
-
-        for (const auto scope : { AudioScope::output, AudioScope::input })
-            for (UInt32 element = 0; element <= 2; ++element)
-                for (const auto kind : { ControlKind::volume, ControlKind::mute })
-                    EXPECT_TRUE (hardware.getControl (soundDevice, scope, element, kind).settable);
-    }
-
     TEST_F (SimulatedHardware, DeviceListNeverWritesPastTheCallersSize)
     {
         hardware.setDeviceListExtraBytes (3);
@@ -74,27 +60,5 @@ namespace volume_test
         for (const UInt32 writeSize : { 2u, 8u })
             EXPECT_NE (AudioDeviceSetProperty (soundDevice, nullptr, 0, false, kAudioDevicePropertyVolumeScalar, writeSize, &level), kAudioHardwareNoError);
         EXPECT_EQ (hardware.getVolume (soundDevice, AudioScope::output, 0), 0.5f);
-    }
-
-    TEST_F (SimulatedHardware, FailurePatternsMatchOnlyTheFieldsGiven)
-    {
-        hardware.failCalls ({ PlatformOperation::deviceGetPropertyInfo, soundDevice, std::nullopt, AudioScope::input, kAudioDevicePropertyMute });
-        Boolean writable = false;
-        const auto info = [&] (UInt32 element, Boolean isInput, AudioDevicePropertyID property)
-        {
-            return AudioDeviceGetPropertyInfo (soundDevice, element, isInput, property, nullptr, &writable);
-        };
-
-        EXPECT_NE (info (0, true, kAudioDevicePropertyMute), kAudioHardwareNoError);
-        EXPECT_NE (info (2, true, kAudioDevicePropertyMute), kAudioHardwareNoError);
-        EXPECT_EQ (info (2, false, kAudioDevicePropertyMute), kAudioHardwareNoError);
-        EXPECT_EQ (info (2, true, kAudioDevicePropertyVolumeScalar), kAudioHardwareNoError);
-
-        const auto log = hardware.getCallLog();
-        ASSERT_EQ (log.size(), 4u);
-        EXPECT_EQ (log[1].toString(), "AudioDeviceGetPropertyInfo(dev 58, el 2, input, 'mute', size none) = 1");
-
-        hardware.clearFailures();
-        EXPECT_EQ (info (2, true, kAudioDevicePropertyMute), kAudioHardwareNoError);
     }
 }

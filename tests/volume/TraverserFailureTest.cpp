@@ -43,7 +43,7 @@ namespace volume_test
         for (size_t index = 0; index < calls.size(); ++index)
         {
             const auto& failing = calls[index];
-            SCOPED_TRACE (failing.toString());
+            SCOPED_TRACE ("search call " + std::to_string (index));
 
             volume::Traverser traverser (soundDeviceName, 2, 2);
             hardware.failCallNumber ((int) index);
@@ -54,11 +54,8 @@ namespace volume_test
             EXPECT_TRUE (found == connectionWhenFailing (failing));
             EXPECT_EQ (CFString::liveReferenceCount(), 0);
 
-            if (found.input && found.output)
-            {
-                for (const auto side : { AudioScope::output, AudioScope::input })
-                    EXPECT_EQ (writesOf (traverser, side), writesWhenFailing (failing, side));
-            }
+            for (const auto side : { AudioScope::output, AudioScope::input })
+                EXPECT_EQ (writesOf (traverser, side), writesWhenFailing (failing, side));
         }
     }
 
@@ -96,18 +93,6 @@ namespace volume_test
             EXPECT_EQ (hardware.getCallLog().size(), searchCallCount + expected.readCalls);
             hardware.clearCallLog();
         }
-    }
-
-    TEST_F (TraverserFailure, EmulatedGetterWithAFailingLevelReportsNotMuted)
-    {
-        hardware.removeAllDevices();
-        hardware.plugIn (deviceWith (soundDevice, AudioScope::output, { Presence::settable, Presence::absent, {}, {} }));
-        volume::Traverser traverser (soundDeviceName, 2, 2);
-        hardware.failCallNumber ((int) searchCalls (traverser).size());
-
-        bool muted = true;
-        EXPECT_EQ (traverser.getOutputVolume (muted), 0.0f);
-        EXPECT_FALSE (muted);
     }
 
     TEST_F (TraverserFailure, EachSetterWriteFailingInTurn)

@@ -4,25 +4,12 @@ namespace volume_test
 {
     namespace
     {
-        float getVolume (volume::Traverser& traverser, AudioScope side, bool& muted)
-        {
-            return side == AudioScope::input ? traverser.getInputVolume (muted) : traverser.getOutputVolume (muted);
-        }
-
-        void setVolume (volume::Traverser& traverser, AudioScope side, float level, bool mute)
-        {
-            if (side == AudioScope::input)
-                traverser.setInputVolume (level, mute);
-            else
-                traverser.setOutputVolume (level, mute);
-        }
-
         // The calls a getter makes after its search.
         std::vector<PlatformCall> readCalls (volume::Traverser& traverser, AudioScope side, float& level, bool& muted)
         {
             auto& hardware = SimulatedAudioHardware::shared();
             const auto searchCallCount = searchCalls (traverser).size();
-            level = getVolume (traverser, side, muted);
+            level = getLevel (traverser, side, muted);
             const auto log = hardware.getCallLog();
             hardware.clearCallLog();
             return { log.begin() + (std::ptrdiff_t) std::min (searchCallCount, log.size()), log.end() };
@@ -78,7 +65,7 @@ namespace volume_test
             expectRead (reads[0], reads[1], 0, side, kAudioDevicePropertyVolumeScalar);
             expectRead (reads[2], reads[3], 0, side, kAudioDevicePropertyMute);
 
-            setVolume (traverser, side, 0.7f, false);
+            setLevel (traverser, side, 0.7f, false);
             const auto writes = hardware.getCallLog();
             EXPECT_EQ (describeWrites (writes), "dev 58: volm@0=0.7 mute@0=0");
             expectWriteShapes (writes);
@@ -198,15 +185,5 @@ namespace volume_test
         ASSERT_EQ (reads.size(), 1u);
         EXPECT_EQ (reads[0].device, 0u);
         EXPECT_NE (reads[0].result, kAudioHardwareNoError);
-    }
-
-    TEST_F (TraverserLevel, NoChannelsWritesOnlyAMasterMute)
-    {
-        hardware.removeAllDevices();
-        hardware.plugIn (deviceWith (soundDevice, AudioScope::input, { Presence::absent, Presence::settable, {}, {} }));
-        volume::Traverser traverser (soundDeviceName, 0, 0);
-
-        traverser.setInputVolume (0.3f, true);
-        EXPECT_EQ (describeWrites (hardware.getCallLog()), "dev 58: mute@0=1");
     }
 }
