@@ -58,8 +58,7 @@ namespace platform
 
     void DesktopEventSource::start()
     {
-        if (juce::MessageManager::getInstanceWithoutCreating() != nullptr)
-            getInstance();
+        getInstance();
     }
 
     DesktopEventSource::DesktopEventSource()
