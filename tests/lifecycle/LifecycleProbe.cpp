@@ -105,7 +105,7 @@ namespace
             window = std::make_unique<ProbeWindow>();
             window->setIsMainWindow (true);
             app_lifecycle::MainWindowRecord::mainPeer()->setVisible (false);
-            report ("window " + juce::String ((juce::int64) (juce::pointer_sized_int) window->getWindowHandle()));
+            report ("window id " + juce::String ((juce::int64) (juce::pointer_sized_int) window->getWindowHandle()));
         }
 
         // A process the program starts that may outlive it, as a browser
@@ -125,18 +125,14 @@ namespace
     };
 }
 
-// The broadcast goes nowhere on Linux; the probe is linked with
-// --wrap so that it sees the text on its way there.
-#define BROADCAST_SYMBOL _ZN4juce14MessageManager16broadcastMessageERKNS_6StringE
-#define WRAPPED(prefix, symbol) prefix##symbol
-#define WRAP_NAME(prefix, symbol) WRAPPED (prefix, symbol)
+// The broadcast goes nowhere on Linux; the probe is linked with --wrap of
+// juce::MessageManager::broadcastMessage, so that it sees the text on its way.
+extern "C" void __real__ZN4juce14MessageManager16broadcastMessageERKNS_6StringE (const juce::String& text);
 
-extern "C" void WRAP_NAME (__real_, BROADCAST_SYMBOL) (const juce::String& text);
-
-extern "C" void WRAP_NAME (__wrap_, BROADCAST_SYMBOL) (const juce::String& text)
+extern "C" void __wrap__ZN4juce14MessageManager16broadcastMessageERKNS_6StringE (const juce::String& text)
 {
     report ("broadcast " + bracketed (text));
-    WRAP_NAME (__real_, BROADCAST_SYMBOL) (text);
+    __real__ZN4juce14MessageManager16broadcastMessageERKNS_6StringE (text);
 }
 
 int main (int argc, char** argv)

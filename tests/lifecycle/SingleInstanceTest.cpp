@@ -31,7 +31,7 @@ namespace
         std::unique_ptr<ProbeProcess> startRunning (const std::vector<std::string>& arguments = {})
         {
             auto probe = start (arguments);
-            EXPECT_TRUE (probe->waitForLineStartingWith ("thread ", startTimeout));
+            EXPECT_TRUE (probe->waitForLine ("thread ", startTimeout));
             return probe;
         }
 
@@ -79,7 +79,7 @@ TEST_F (SingleInstanceTest, LockFileOutlivesItsHolderButNotItsHold)
 
     // Killed, while a process it started lives on.
     auto killed = startRunning ({ "--start-helper" });
-    const auto helperLine = killed->waitForLineStartingWith ("helper ", startTimeout);
+    const auto helperLine = killed->waitForLine ("helper ", startTimeout);
     ASSERT_TRUE (helperLine);
     const auto helper = static_cast<pid_t> (std::stol (helperLine->substr (7)));
     killed->sendSignal (SIGKILL);
@@ -120,7 +120,7 @@ TEST_F (SingleInstanceTest, TwentyStartsAtOnceLeaveExactlyOneRunning)
 
     const auto running = stillRunning();
     ASSERT_EQ (running.size(), 1u);
-    EXPECT_TRUE (running.front()->waitForLineStartingWith ("initialise", startTimeout));
+    EXPECT_TRUE (running.front()->waitForLine ("initialise", startTimeout));
 
     for (auto& probe : probes)
     {
@@ -129,7 +129,7 @@ TEST_F (SingleInstanceTest, TwentyStartsAtOnceLeaveExactlyOneRunning)
 
         EXPECT_EQ (probe->waitForExit (0), 0);
         EXPECT_EQ (probe->countOf ("shutdown"), 1);
-        EXPECT_FALSE (probe->waitForLineStartingWith ("initialise", 0));
+        EXPECT_FALSE (probe->waitForLine ("initialise", 0));
     }
 
     EXPECT_TRUE (running.front()->isRunning());
@@ -162,11 +162,10 @@ TEST_F (SingleInstanceTest, OpenDocumentsRequestReachesTheRunningInstance)
     probe->sendSignal (SIGUSR2);
     EXPECT_TRUE (probe->waitForLine ("anotherInstanceStarted []", startTimeout));
     probe->sendSignal (SIGUSR2);
-    EXPECT_TRUE (probe->waitForLine ("anotherInstanceStarted []", startTimeout));
+    EXPECT_TRUE (probe->waitForLine ("anotherInstanceStarted []", startTimeout, 2));
 
     EXPECT_TRUE (probe->isRunning());
     quit (*probe);
-    EXPECT_EQ (probe->countOf ("anotherInstanceStarted []"), 2);
 }
 
 TEST_F (SingleInstanceTest, UnusableCacheFolderIsReportedAndFails)
