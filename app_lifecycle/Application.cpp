@@ -18,10 +18,11 @@ namespace app_lifecycle
             return Application::getInstance();
         }
 
-        // JUCE takes a process for a standalone program (X error handlers,
-        // X thread support) only when it knows how the application object
-        // is made; here the program's main makes it, and this hands the
-        // framework the running one. Set at load, before any object exists.
+        // JUCE's application base wants to know how the application object
+        // is made before one exists (its constructor asserts it), and only
+        // then treats the process as a standalone program (X error handlers,
+        // X thread support). Here the program's main makes the object; this
+        // hands the framework the running one. Set at load.
         [[maybe_unused]] const bool standaloneProgram = (juce::JUCEApplicationBase::createInstance = &runningApplication, true);
 
         juce::File executableNamedBy (const juce::String& path)

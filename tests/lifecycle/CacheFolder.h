@@ -26,7 +26,6 @@ namespace lifecycle_tests
 
         ~CacheFolder()
         {
-            folder.setReadOnly (false, true);
             folder.deleteRecursively();
         }
 

@@ -53,6 +53,17 @@ namespace
         using Application::initialise;
         using Application::systemRequestedQuit;
 
+        // Deleted after the framework's shutdown: a test can send a signal
+        // into what is left of the clean-up.
+        ~ProbeApplication() override
+        {
+            if (lingerAtExit)
+            {
+                report ("deleted");
+                juce::Thread::sleep (200);
+            }
+        }
+
         const juce::String getApplicationName() override
         {
             return "Lifecycle Probe";
@@ -78,6 +89,8 @@ namespace
 
             if (arguments.contains ("--start-helper"))
                 startHelperProcess();
+
+            lingerAtExit = arguments.contains ("--linger-at-exit");
         }
 
         void shutdown() override
@@ -122,6 +135,7 @@ namespace
         }
 
         std::unique_ptr<ProbeWindow> window;
+        bool lingerAtExit = false;
     };
 }
 
