@@ -1,5 +1,6 @@
 #include "app_lifecycle/Application.h"
 
+#include "platform/apple_events/AppleEvents.h"
 #include "platform/apple_events/DesktopEventSource.h"
 
 #include <cstdio>
@@ -17,10 +18,11 @@ namespace app_lifecycle
             return Application::getInstance();
         }
 
-        // JUCE takes a process for a standalone program (X error handlers,
-        // X thread support) only when it knows how the application object
-        // is made; here the program's main makes it, and this hands the
-        // framework the running one. Set at load, before any object exists.
+        // JUCE's application base wants to know how the application object
+        // is made before one exists (its constructor asserts it), and only
+        // then treats the process as a standalone program (X error handlers,
+        // X thread support). Here the program's main makes the object; this
+        // hands the framework the running one. Set at load.
         [[maybe_unused]] const bool standaloneProgram = (juce::JUCEApplicationBase::createInstance = &runningApplication, true);
 
         juce::File executableNamedBy (const juce::String& path)
@@ -48,10 +50,36 @@ namespace app_lifecycle
         {
             ::prctl (PR_SET_NAME, "Juce Message Thread", 0, 0, 0);
         }
-    }
 
-    Application::Application() = default;
-    Application::~Application() = default;
+        OSErr handleQuitApplication (const AppleEvent*, AppleEvent*, long)
+        {
+            if (auto* application = Application::getInstance())
+                application->systemRequestedQuit (false);
+
+            return noErr;
+        }
+
+        OSErr handleOpenDocuments (const AppleEvent*, AppleEvent*, long)
+        {
+            auto* application = Application::getInstance();
+
+            if (application == nullptr)
+                return errAEEventNotHandled;
+
+            // No documents come with the request on this platform.
+            application->anotherInstanceStarted ({});
+            return noErr;
+        }
+
+        // The desktop's quit and open-documents requests reach the running
+        // application, as the framework's own handlers would deliver them.
+        void installSystemEventHandlers()
+        {
+            AEInstallEventHandler (kCoreEventClass, kAEQuitApplication, NewAEEventHandlerUPP (&handleQuitApplication), 0, false);
+            AEInstallEventHandler (kCoreEventClass, kAEOpenDocuments, NewAEEventHandlerUPP (&handleOpenDocuments), 0, false);
+            platform::DesktopEventSource::start();
+        }
+    }
 
     int Application::main (int argc, char** argv, std::unique_ptr<Application> application)
     {
@@ -220,34 +248,5 @@ namespace app_lifecycle
         arguments.clear();
         runningInstance->setApplicationReturnValue (1);
         return shutdownAppAndClearUp (false);
-    }
-
-    // The desktop's quit and open-documents requests reach the running
-    // application, as the framework's own handlers would deliver them.
-    void Application::installSystemEventHandlers()
-    {
-        AEInstallEventHandler (kCoreEventClass, kAEQuitApplication, NewAEEventHandlerUPP (&handleQuitApplication), 0, false);
-        AEInstallEventHandler (kCoreEventClass, kAEOpenDocuments, NewAEEventHandlerUPP (&handleOpenDocuments), 0, false);
-        platform::DesktopEventSource::start();
-    }
-
-    OSErr Application::handleQuitApplication (const AppleEvent*, AppleEvent*, long)
-    {
-        if (auto* application = getInstance())
-            application->systemRequestedQuit (false);
-
-        return noErr;
-    }
-
-    OSErr Application::handleOpenDocuments (const AppleEvent*, AppleEvent*, long)
-    {
-        auto* application = getInstance();
-
-        if (application == nullptr)
-            return errAEEventNotHandled;
-
-        // No documents come with the request on this platform.
-        application->anotherInstanceStarted ({});
-        return noErr;
     }
 }

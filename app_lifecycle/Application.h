@@ -1,7 +1,6 @@
 #pragma once
 
 #include "app_lifecycle/SingleInstanceLock.h"
-#include "platform/apple_events/AppleEvents.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
@@ -22,8 +21,7 @@ namespace app_lifecycle
                         public juce::ActionListener
     {
     public:
-        Application();
-        ~Application() override;
+        Application() = default;
 
         // The whole road: lock, GUI, initialise, message loop, shutdown.
         // Returns the exit status. The application object is deleted at
@@ -79,9 +77,6 @@ namespace app_lifecycle
     private:
         static int refuseStart (juce::StringArray& arguments);
         static int failStart (juce::StringArray& arguments);
-        static void installSystemEventHandlers();
-        static OSErr handleQuitApplication (const AppleEvent* event, AppleEvent* reply, long handlerRefcon);
-        static OSErr handleOpenDocuments (const AppleEvent* event, AppleEvent* reply, long handlerRefcon);
 
         bool stillInitialising = true;
         std::unique_ptr<SingleInstanceLock> appLock;

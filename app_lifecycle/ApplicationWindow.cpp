@@ -11,14 +11,9 @@ namespace app_lifecycle
                                           bool shouldAddToDesktop)
         : juce::DocumentWindow (name, backgroundColour, buttonsWanted, shouldAddToDesktop)
     {
-        // The base constructor made the first peer before this listener existed.
+        // The base constructor made the first peer before this class's
+        // override could hear of it.
         installReopenHandlerForNewPeer();
-        addComponentListener (this);
-    }
-
-    ApplicationWindow::~ApplicationWindow()
-    {
-        removeComponentListener (this);
     }
 
     void ApplicationWindow::setIsMainWindow (bool isMain)
@@ -26,8 +21,10 @@ namespace app_lifecycle
         MainWindowRecord::setIsMainWindow (*this, isMain);
     }
 
-    void ApplicationWindow::componentParentHierarchyChanged (juce::Component&)
+    // Called again when the framework has put a re-created peer in place.
+    void ApplicationWindow::parentHierarchyChanged()
     {
+        juce::DocumentWindow::parentHierarchyChanged();
         installReopenHandlerForNewPeer();
     }
 

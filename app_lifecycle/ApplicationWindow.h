@@ -8,22 +8,22 @@ namespace app_lifecycle
     // (peer) it gets, the first one and each re-created one, installs the
     // reopen-application handler with itself as the reference value, and
     // the window can mark itself as the main window.
-    class ApplicationWindow : public juce::DocumentWindow,
-                              private juce::ComponentListener
+    class ApplicationWindow : public juce::DocumentWindow
     {
     public:
         ApplicationWindow (const juce::String& name,
                            juce::Colour backgroundColour,
                            int buttonsWanted,
                            bool shouldAddToDesktop = true);
-        ~ApplicationWindow() override;
 
         // Call it once the window is on the desktop: true records its peer
         // as the main window's, false clears the record (MainWindowRecord).
         void setIsMainWindow (bool isMain);
 
+        // A derived window that overrides this calls it too.
+        void parentHierarchyChanged() override;
+
     private:
-        void componentParentHierarchyChanged (juce::Component& component) override;
         void installReopenHandlerForNewPeer();
 
         juce::uint32 peerWithReopenHandler = 0;

@@ -9,8 +9,7 @@ namespace app_lifecycle
 
     juce::ComponentPeer* MainWindowRecord::mainPeer()
     {
-        const auto& record = instance();
-        return record.holdsLivePeer() ? record.peer : nullptr;
+        return instance().livePeer();
     }
 
     MainWindowRecord& MainWindowRecord::instance()
@@ -19,36 +18,23 @@ namespace app_lifecycle
         return record;
     }
 
-    void MainWindowRecord::record (juce::ComponentPeer* newPeer)
-    {
-        forget();
-
-        if (newPeer == nullptr)
-            return;
-
-        peer = newPeer;
-        peerId = newPeer->getUniqueID();
-        peerComponent = &newPeer->getComponent();
-        peerComponent->addComponentListener (this);
-    }
-
-    void MainWindowRecord::forget()
+    void MainWindowRecord::record (juce::ComponentPeer* peer)
     {
         if (peerComponent != nullptr)
             peerComponent->removeComponentListener (this);
 
-        peer = nullptr;
-        peerId = 0;
-        peerComponent = nullptr;
+        peerComponent = peer != nullptr ? &peer->getComponent() : nullptr;
+        peerId = peer != nullptr ? peer->getUniqueID() : 0;
         movingToNewPeer = false;
+
+        if (peerComponent != nullptr)
+            peerComponent->addComponentListener (this);
     }
 
-    bool MainWindowRecord::holdsLivePeer() const
+    juce::ComponentPeer* MainWindowRecord::livePeer() const
     {
-        // A dead peer's address may be taken by a new one: the id tells them apart.
-        return peer != nullptr
-            && juce::ComponentPeer::isValidPeer (peer)
-            && peer->getUniqueID() == peerId;
+        auto* peer = juce::ComponentPeer::getPeerFor (peerComponent.getComponent());
+        return peer != nullptr && peer->getUniqueID() == peerId ? peer : nullptr;
     }
 
     void MainWindowRecord::componentParentHierarchyChanged (juce::Component& component)
@@ -57,7 +43,6 @@ namespace app_lifecycle
         {
             if (auto* newPeer = component.isOnDesktop() ? component.getPeer() : nullptr)
             {
-                peer = newPeer;
                 peerId = newPeer->getUniqueID();
                 movingToNewPeer = false;
             }
@@ -67,9 +52,8 @@ namespace app_lifecycle
 
         // Taken off the desktop while its peer still lives: the peer is
         // being replaced, and the record goes over to the new one.
-        if (! component.isOnDesktop() && holdsLivePeer() && &peer->getComponent() == &component)
+        if (! component.isOnDesktop() && livePeer() != nullptr)
         {
-            peer = nullptr;
             peerId = 0;
             movingToNewPeer = true;
         }
@@ -77,6 +61,6 @@ namespace app_lifecycle
 
     void MainWindowRecord::componentBeingDeleted (juce::Component&)
     {
-        forget();
+        record (nullptr);
     }
 }

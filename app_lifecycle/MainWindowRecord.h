@@ -10,12 +10,12 @@ namespace app_lifecycle
     // title bar, the drop shadow), and is gone when set false or when the
     // recorded peer dies. Message thread only.
     //
-    // JUCE 7 re-creates a window's peer through Component::addToDesktop,
-    // often by a qualified call that an override would not see, and tells
+    // JUCE 7 re-creates a window's peer through a qualified call of
+    // Component::addToDesktop, which an override would not see, and tells
     // no one when a peer dies. So the record listens to the peer's
     // component, which hears of each re-creation twice (the old peer still
-    // alive, then the new one in place), and a reader checks that the
-    // recorded peer is still the same live peer.
+    // alive, then the new one in place), and keeps the peer's unique id: a
+    // dead peer's address may be taken by a new one.
     class MainWindowRecord : private juce::ComponentListener
     {
     public:
@@ -34,16 +34,14 @@ namespace app_lifecycle
 
         static MainWindowRecord& instance();
 
-        void record (juce::ComponentPeer* newPeer);
-        void forget();
-        bool holdsLivePeer() const;
+        void record (juce::ComponentPeer* peer);
+        juce::ComponentPeer* livePeer() const;
 
         void componentParentHierarchyChanged (juce::Component& component) override;
         void componentBeingDeleted (juce::Component& component) override;
 
-        juce::ComponentPeer* peer = nullptr;
-        juce::uint32 peerId = 0;
         juce::Component::SafePointer<juce::Component> peerComponent;
+        juce::uint32 peerId = 0;
         bool movingToNewPeer = false;
 
         JUCE_DECLARE_NON_COPYABLE (MainWindowRecord)

@@ -6,10 +6,7 @@ namespace app_lifecycle
 {
     void ReopenApplicationHandler::installFor (const juce::ComponentPeer& peerWithNewWindow)
     {
-        static AEEventHandlerUPP handleReopenApplicationUPP = nullptr;
-
-        if (handleReopenApplicationUPP == nullptr)
-            handleReopenApplicationUPP = NewAEEventHandlerUPP (&handleReopenApplication);
+        static const auto handleReopenApplicationUPP = NewAEEventHandlerUPP (&handleReopenApplication);
 
         // The reference value is the peer's unique id, not its address: the
         // installation outlives the peer, and a dead peer's address may be

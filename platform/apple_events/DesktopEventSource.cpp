@@ -58,8 +58,7 @@ namespace platform
 
     void DesktopEventSource::start()
     {
-        if (juce::MessageManager::getInstanceWithoutCreating() != nullptr)
-            getInstance();
+        getInstance();
     }
 
     DesktopEventSource::DesktopEventSource()
@@ -85,9 +84,8 @@ namespace platform
     {
         if (readEnd >= 0)
         {
-            for (auto signalNumber : forwardedSignals)
-                setHandler (signalNumber, SIG_DFL);
-
+            // The handlers stay, writing nothing from now on: a quit request
+            // that comes while the program is already ending must not kill it.
             signalPipeWriteEnd = -1;
             juce::LinuxEventLoop::unregisterFdCallback (readEnd);
             ::close (readEnd);

@@ -13,9 +13,9 @@ namespace platform
     class DesktopEventSource : private juce::DeletedAtShutdown
     {
     public:
-        // Takes the signals over. It needs the message manager's event loop
-        // and does nothing before it exists; a second call changes nothing.
-        // The source lives until the framework's shutdown.
+        // Takes the signals over; a second call changes nothing. Call it
+        // once the message manager exists: the source reads its pipe in the
+        // message loop, and lives until the framework's shutdown.
         static void start();
 
         ~DesktopEventSource() override;

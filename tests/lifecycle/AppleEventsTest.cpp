@@ -28,8 +28,6 @@ namespace
 TEST (AppleEvents, OneEntryPerEventReplacedByEachInstallation)
 {
     constexpr auto otherClass = fourCharCode ("othr");
-    EXPECT_EQ (kCoreEventClass, 0x61657674u);
-    EXPECT_EQ (kAEReopenApplication, 0x72617070u);
 
     deliveries.clear();
     EXPECT_EQ (AEProcessAppleEvent (otherClass, kAEReopenApplication), errAEEventNotHandled);

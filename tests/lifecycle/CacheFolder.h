@@ -2,23 +2,30 @@
 
 #include <juce_core/juce_core.h>
 
+#include <stdexcept>
+#include <stdlib.h>
+
 namespace lifecycle_tests
 {
     // A fresh folder that stands in for the user's cache folder
     // ($XDG_CACHE_HOME) of one test, deleted with everything in it after.
+    // mkdtemp makes it atomically: test programs run side by side.
     class CacheFolder
     {
     public:
         CacheFolder()
-            : folder (juce::File::getSpecialLocation (juce::File::tempDirectory)
-                          .getNonexistentChildFile ("lifecycle-cache", {}, false))
         {
-            folder.createDirectory();
+            auto pattern = juce::File::getSpecialLocation (juce::File::tempDirectory)
+                               .getChildFile ("lifecycle-cache-XXXXXX").getFullPathName().toStdString();
+
+            if (::mkdtemp (pattern.data()) == nullptr)
+                throw std::runtime_error ("no cache folder for the test");
+
+            folder = juce::File (pattern);
         }
 
         ~CacheFolder()
         {
-            folder.setReadOnly (false, true);
             folder.deleteRecursively();
         }
 

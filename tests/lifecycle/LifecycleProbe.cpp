@@ -53,6 +53,17 @@ namespace
         using Application::initialise;
         using Application::systemRequestedQuit;
 
+        // Deleted after the framework's shutdown: a test can send a signal
+        // into what is left of the clean-up.
+        ~ProbeApplication() override
+        {
+            if (lingerAtExit)
+            {
+                report ("deleted");
+                juce::Thread::sleep (200);
+            }
+        }
+
         const juce::String getApplicationName() override
         {
             return "Lifecycle Probe";
@@ -78,6 +89,8 @@ namespace
 
             if (arguments.contains ("--start-helper"))
                 startHelperProcess();
+
+            lingerAtExit = arguments.contains ("--linger-at-exit");
         }
 
         void shutdown() override
@@ -105,7 +118,7 @@ namespace
             window = std::make_unique<ProbeWindow>();
             window->setIsMainWindow (true);
             app_lifecycle::MainWindowRecord::mainPeer()->setVisible (false);
-            report ("window " + juce::String ((juce::int64) (juce::pointer_sized_int) window->getWindowHandle()));
+            report ("window id " + juce::String ((juce::int64) (juce::pointer_sized_int) window->getWindowHandle()));
         }
 
         // A process the program starts that may outlive it, as a browser
@@ -122,21 +135,18 @@ namespace
         }
 
         std::unique_ptr<ProbeWindow> window;
+        bool lingerAtExit = false;
     };
 }
 
-// The broadcast goes nowhere on Linux; the probe is linked with
-// --wrap so that it sees the text on its way there.
-#define BROADCAST_SYMBOL _ZN4juce14MessageManager16broadcastMessageERKNS_6StringE
-#define WRAPPED(prefix, symbol) prefix##symbol
-#define WRAP_NAME(prefix, symbol) WRAPPED (prefix, symbol)
+// The broadcast goes nowhere on Linux; the probe is linked with --wrap of
+// juce::MessageManager::broadcastMessage, so that it sees the text on its way.
+extern "C" void __real__ZN4juce14MessageManager16broadcastMessageERKNS_6StringE (const juce::String& text);
 
-extern "C" void WRAP_NAME (__real_, BROADCAST_SYMBOL) (const juce::String& text);
-
-extern "C" void WRAP_NAME (__wrap_, BROADCAST_SYMBOL) (const juce::String& text)
+extern "C" void __wrap__ZN4juce14MessageManager16broadcastMessageERKNS_6StringE (const juce::String& text)
 {
     report ("broadcast " + bracketed (text));
-    WRAP_NAME (__real_, BROADCAST_SYMBOL) (text);
+    __real__ZN4juce14MessageManager16broadcastMessageERKNS_6StringE (text);
 }
 
 int main (int argc, char** argv)

@@ -1,13 +1,13 @@
 #include "ProbeProcess.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <spawn.h>
+#include <sstream>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -20,59 +20,30 @@ namespace lifecycle_tests
     {
         using Clock = std::chrono::steady_clock;
 
-        Clock::time_point deadlineAfter (int milliseconds)
-        {
-            return Clock::now() + std::chrono::milliseconds (milliseconds);
-        }
-
         int millisecondsUntil (Clock::time_point deadline)
         {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds> (deadline - Clock::now()).count();
-            return static_cast<int> (std::max<long long> (0, left));
-        }
-
-        std::vector<std::string> environmentWith (const std::map<std::string, std::string>& overrides)
-        {
-            std::vector<std::string> result;
-
-            for (auto** entry = environ; *entry != nullptr; ++entry)
-            {
-                const std::string variable (*entry);
-                const auto name = variable.substr (0, variable.find ('='));
-
-                if (overrides.count (name) == 0)
-                    result.push_back (variable);
-            }
-
-            for (const auto& [name, value] : overrides)
-                result.push_back (name + "=" + value);
-
-            return result;
-        }
-
-        std::vector<char*> pointersTo (std::vector<std::string>& strings)
-        {
-            std::vector<char*> pointers;
-
-            for (auto& s : strings)
-                pointers.push_back (s.data());
-
-            pointers.push_back (nullptr);
-            return pointers;
+            return static_cast<int> (std::clamp<long long> (left, 0, 20));
         }
 
         std::vector<std::string> splitLines (const std::string& text)
         {
             std::vector<std::string> result;
-            std::string::size_type start = 0;
+            std::istringstream stream (text);
 
-            for (auto end = text.find ('\n'); end != std::string::npos; end = text.find ('\n', start))
-            {
-                result.push_back (text.substr (start, end - start));
-                start = end + 1;
-            }
+            for (std::string line; std::getline (stream, line);)
+                result.push_back (line);
 
             return result;
+        }
+
+        // Drains a non-blocking pipe into the text.
+        void readAll (int pipe, std::string& text)
+        {
+            char buffer[4096];
+
+            for (ssize_t count; (count = ::read (pipe, buffer, sizeof (buffer))) > 0;)
+                text.append (buffer, static_cast<size_t> (count));
         }
     }
 
@@ -90,13 +61,23 @@ namespace lifecycle_tests
         posix_spawn_file_actions_adddup2 (&actions, outputEnds[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2 (&actions, errorEnds[1], STDERR_FILENO);
 
-        std::vector<std::string> argumentStrings { LIFECYCLE_PROBE_PATH };
-        argumentStrings.insert (argumentStrings.end(), arguments.begin(), arguments.end());
-        auto environmentStrings = environmentWith (environment);
-        auto argv = pointersTo (argumentStrings);
-        auto envp = pointersTo (environmentStrings);
+        // env replaces itself by the probe, which keeps the process id.
+        std::vector<std::string> command { "env" };
 
-        const auto result = ::posix_spawn (&pid, LIFECYCLE_PROBE_PATH, &actions, nullptr, argv.data(), envp.data());
+        for (const auto& [name, value] : environment)
+            command.push_back (name + "=" + value);
+
+        command.push_back (LIFECYCLE_PROBE_PATH);
+        command.insert (command.end(), arguments.begin(), arguments.end());
+
+        std::vector<char*> argv;
+
+        for (auto& word : command)
+            argv.push_back (word.data());
+
+        argv.push_back (nullptr);
+
+        const auto result = ::posix_spawnp (&pid, "env", &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy (&actions);
         ::close (outputEnds[1]);
         ::close (errorEnds[1]);
@@ -115,59 +96,34 @@ namespace lifecycle_tests
         if (isRunning())
         {
             ::kill (pid, SIGKILL);
-            reap (true);
+            ::waitpid (pid, nullptr, 0);
         }
 
         ::close (outputPipe);
         ::close (errorPipe);
     }
 
-    bool ProbeProcess::waitForLine (const std::string& line, int timeoutMilliseconds)
+    std::optional<std::string> ProbeProcess::waitForLine (const std::string& prefix, int timeoutMilliseconds, int occurrence)
     {
-        const auto deadline = deadlineAfter (timeoutMilliseconds);
+        const auto deadline = Clock::now() + std::chrono::milliseconds (timeoutMilliseconds);
 
         for (;;)
         {
-            readAvailable (0);
+            // Reads once more after the end, for what the probe printed last.
+            const auto ended = Clock::now() >= deadline || ! isRunning();
+            readAvailable (ended ? 0 : millisecondsUntil (deadline));
 
-            if (std::find (lines.begin(), lines.end(), line) != lines.end())
-                return true;
-
-            if (Clock::now() >= deadline || ! isRunning())
-            {
-                readAvailable (0);
-                return std::find (lines.begin(), lines.end(), line) != lines.end();
-            }
-
-            readAvailable (std::min (20, millisecondsUntil (deadline)));
-        }
-    }
-
-    std::optional<std::string> ProbeProcess::waitForLineStartingWith (const std::string& prefix, int timeoutMilliseconds)
-    {
-        const auto deadline = deadlineAfter (timeoutMilliseconds);
-
-        for (;;)
-        {
-            readAvailable (0);
-
-            for (const auto& line : lines)
-                if (line.rfind (prefix, 0) == 0)
-                    return line;
-
-            if (Clock::now() >= deadline || ! isRunning())
-                return std::nullopt;
-
-            readAvailable (std::min (20, millisecondsUntil (deadline)));
+            if (auto line = findLine (prefix, occurrence); line || ended)
+                return line;
         }
     }
 
     std::optional<int> ProbeProcess::waitForExit (int timeoutMilliseconds)
     {
-        const auto deadline = deadlineAfter (timeoutMilliseconds);
+        const auto deadline = Clock::now() + std::chrono::milliseconds (timeoutMilliseconds);
 
         while (isRunning() && Clock::now() < deadline)
-            readAvailable (std::min (10, millisecondsUntil (deadline)));
+            readAvailable (millisecondsUntil (deadline));
 
         readAvailable (0);
 
@@ -179,7 +135,12 @@ namespace lifecycle_tests
 
     bool ProbeProcess::isRunning()
     {
-        return ! waitStatus && ! reap (false);
+        int status = 0;
+
+        if (! waitStatus && ::waitpid (pid, &status, WNOHANG) == pid)
+            waitStatus = status;
+
+        return ! waitStatus;
     }
 
     void ProbeProcess::sendSignal (int signalNumber)
@@ -211,34 +172,27 @@ namespace lifecycle_tests
         pollfd descriptors[] { { outputPipe, POLLIN, 0 }, { errorPipe, POLLIN, 0 } };
         ::poll (descriptors, 2, timeoutMilliseconds);
 
-        char buffer[4096];
-        ssize_t count;
+        readAll (outputPipe, pendingOutput);
+        readAll (errorPipe, errorOutput);
 
-        while ((count = ::read (outputPipe, buffer, sizeof (buffer))) > 0)
-            pendingOutput.append (buffer, static_cast<size_t> (count));
+        // Only whole lines; the rest waits for its newline.
+        const auto end = pendingOutput.rfind ('\n');
 
-        while ((count = ::read (errorPipe, buffer, sizeof (buffer))) > 0)
-            errorOutput.append (buffer, static_cast<size_t> (count));
-
-        const auto complete = pendingOutput.rfind ('\n');
-
-        if (complete == std::string::npos)
+        if (end == std::string::npos)
             return;
 
-        for (auto& line : splitLines (pendingOutput.substr (0, complete + 1)))
+        for (auto& line : splitLines (pendingOutput.substr (0, end + 1)))
             lines.push_back (std::move (line));
 
-        pendingOutput.erase (0, complete + 1);
+        pendingOutput.erase (0, end + 1);
     }
 
-    bool ProbeProcess::reap (bool wait)
+    std::optional<std::string> ProbeProcess::findLine (const std::string& prefix, int occurrence) const
     {
-        int status = 0;
+        for (const auto& line : lines)
+            if (line.rfind (prefix, 0) == 0 && --occurrence == 0)
+                return line;
 
-        if (::waitpid (pid, &status, wait ? 0 : WNOHANG) != pid)
-            return false;
-
-        waitStatus = status;
-        return true;
+        return std::nullopt;
     }
 }

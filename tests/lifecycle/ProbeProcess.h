@@ -13,8 +13,8 @@ namespace lifecycle_tests
     class ProbeProcess
     {
     public:
-        // Starts the probe with these arguments; the environment is the
-        // test's own with the given variables put in.
+        // Starts the probe with these arguments and these environment
+        // variables put into the test's own environment.
         ProbeProcess (const std::vector<std::string>& arguments,
                       const std::map<std::string, std::string>& environment);
 
@@ -24,12 +24,10 @@ namespace lifecycle_tests
         ProbeProcess (const ProbeProcess&) = delete;
         ProbeProcess& operator= (const ProbeProcess&) = delete;
 
-        // Waits until the probe has printed this line; false when the time
-        // ran out or the probe ended first.
-        bool waitForLine (const std::string& line, int timeoutMilliseconds);
-
-        // Waits for the first line that starts with the prefix and returns it.
-        std::optional<std::string> waitForLineStartingWith (const std::string& prefix, int timeoutMilliseconds);
+        // Waits until the probe has printed `occurrence` lines starting with
+        // the prefix and returns the last of them; nothing when the time ran
+        // out or the probe ended first.
+        std::optional<std::string> waitForLine (const std::string& prefix, int timeoutMilliseconds, int occurrence = 1);
 
         // Waits for the end; the exit status, or nothing when the time ran
         // out or a signal ended the probe.
@@ -44,7 +42,7 @@ namespace lifecycle_tests
 
     private:
         void readAvailable (int timeoutMilliseconds);
-        bool reap (bool wait);
+        std::optional<std::string> findLine (const std::string& prefix, int occurrence) const;
 
         pid_t pid = -1;
         int outputPipe = -1;

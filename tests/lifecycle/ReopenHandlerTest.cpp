@@ -6,8 +6,6 @@
 #include "CacheFolder.h"
 #include "XWindowState.h"
 
-#include "support/MessagePump.h"
-
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -34,6 +32,17 @@ namespace
     OSErr reopen()
     {
         return AEProcessAppleEvent (kCoreEventClass, kAEReopenApplication);
+    }
+
+    // The reopen event puts the one window on screen, live, and leaves the
+    // other off it.
+    void expectReopenShowsOnly (juce::Component& shown, juce::Component& other)
+    {
+        EXPECT_EQ (reopen(), noErr);
+        EXPECT_TRUE (waitUntilMapped (windowIdOf (shown), true));
+        EXPECT_TRUE (shown.isVisible());
+        EXPECT_FALSE (isMappedOnScreen (windowIdOf (other)));
+        EXPECT_FALSE (other.isVisible());
     }
 
     // Closed by its close box: the component stays visible, only the
@@ -85,30 +94,19 @@ TEST (ReopenApplication, LatestPeerIsTheReferenceAndAHiddenStartComesAlive)
     main->setIsMainWindow (true);
     auto later = makeWindow ("later");
     ASSERT_FALSE (isMappedOnScreen (windowIdOf (*main)));
-
-    EXPECT_EQ (reopen(), noErr);
-    EXPECT_TRUE (waitUntilMapped (windowIdOf (*main), true));
-    EXPECT_TRUE (main->isVisible());
-    EXPECT_FALSE (isMappedOnScreen (windowIdOf (*later)));
-    EXPECT_FALSE (later->isVisible());
+    expectReopenShowsOnly (*main, *later);
 
     // Without a record the latest peer to get a native window is shown.
     main->setIsMainWindow (false);
     main->setVisible (false);
     ASSERT_TRUE (waitUntilMapped (windowIdOf (*main), false));
-    EXPECT_EQ (reopen(), noErr);
-    EXPECT_TRUE (waitUntilMapped (windowIdOf (*later), true));
-    EXPECT_TRUE (later->isVisible());
-    EXPECT_FALSE (isMappedOnScreen (windowIdOf (*main)));
+    expectReopenShowsOnly (*later, *main);
 
     // A re-created peer installs the handler again.
     later->setVisible (false);
     main->setUsingNativeTitleBar (true);
     ASSERT_TRUE (waitUntilMapped (windowIdOf (*later), false));
-    EXPECT_EQ (reopen(), noErr);
-    EXPECT_TRUE (waitUntilMapped (windowIdOf (*main), true));
-    EXPECT_TRUE (main->isVisible());
-    EXPECT_FALSE (isMappedOnScreen (windowIdOf (*later)));
+    expectReopenShowsOnly (*main, *later);
 }
 
 TEST (ReopenApplication, DockClickSignalShowsAProgramStartedHidden)
@@ -116,9 +114,9 @@ TEST (ReopenApplication, DockClickSignalShowsAProgramStartedHidden)
     lifecycle_tests::CacheFolder cache;
     lifecycle_tests::ProbeProcess probe ({ "--hidden-window" }, { { "XDG_CACHE_HOME", cache.path() } });
 
-    const auto windowLine = probe.waitForLineStartingWith ("window ", 10000);
+    const auto windowLine = probe.waitForLine ("window id ", 10000);
     ASSERT_TRUE (windowLine);
-    const auto windowId = std::stoul (windowLine->substr (7));
+    const auto windowId = std::stoul (windowLine->substr (10));
     EXPECT_FALSE (isMappedOnScreen (windowId));
 
     probe.sendSignal (SIGUSR1);

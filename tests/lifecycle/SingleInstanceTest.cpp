@@ -5,7 +5,6 @@
 
 #include <csignal>
 #include <memory>
-#include <unistd.h>
 
 using lifecycle_tests::CacheFolder;
 using lifecycle_tests::ProbeProcess;
@@ -31,7 +30,7 @@ namespace
         std::unique_ptr<ProbeProcess> startRunning (const std::vector<std::string>& arguments = {})
         {
             auto probe = start (arguments);
-            EXPECT_TRUE (probe->waitForLineStartingWith ("thread ", startTimeout));
+            EXPECT_TRUE (probe->waitForLine ("thread ", startTimeout));
             return probe;
         }
 
@@ -79,14 +78,12 @@ TEST_F (SingleInstanceTest, LockFileOutlivesItsHolderButNotItsHold)
 
     // Killed, while a process it started lives on.
     auto killed = startRunning ({ "--start-helper" });
-    const auto helperLine = killed->waitForLineStartingWith ("helper ", startTimeout);
+    const auto helperLine = killed->waitForLine ("helper ", startTimeout);
     ASSERT_TRUE (helperLine);
     const auto helper = static_cast<pid_t> (std::stol (helperLine->substr (7)));
     killed->sendSignal (SIGKILL);
     EXPECT_EQ (killed->waitForExit (exitTimeout), std::nullopt);
-    EXPECT_FALSE (killed->isRunning());
-    EXPECT_EQ (killed->countOf ("shutdown"), 0);
-    EXPECT_EQ (::kill (helper, 0), 0);
+    ASSERT_EQ (::kill (helper, 0), 0);
 
     auto next = startRunning();
     EXPECT_TRUE (next->waitForLine ("initialise", 0));
@@ -120,7 +117,7 @@ TEST_F (SingleInstanceTest, TwentyStartsAtOnceLeaveExactlyOneRunning)
 
     const auto running = stillRunning();
     ASSERT_EQ (running.size(), 1u);
-    EXPECT_TRUE (running.front()->waitForLineStartingWith ("initialise", startTimeout));
+    EXPECT_TRUE (running.front()->waitForLine ("initialise", startTimeout));
 
     for (auto& probe : probes)
     {
@@ -129,7 +126,7 @@ TEST_F (SingleInstanceTest, TwentyStartsAtOnceLeaveExactlyOneRunning)
 
         EXPECT_EQ (probe->waitForExit (0), 0);
         EXPECT_EQ (probe->countOf ("shutdown"), 1);
-        EXPECT_FALSE (probe->waitForLineStartingWith ("initialise", 0));
+        EXPECT_FALSE (probe->waitForLine ("initialise", 0));
     }
 
     EXPECT_TRUE (running.front()->isRunning());
@@ -141,16 +138,18 @@ TEST_F (SingleInstanceTest, QuitRequestsEndTheLoopWithoutForceAndShutdownRunsOnc
     for (auto signalNumber : { SIGTERM, SIGINT, SIGHUP })
     {
         SCOPED_TRACE (strsignal (signalNumber));
-        auto probe = startRunning();
+        auto probe = startRunning ({ "--linger-at-exit" });
 
         probe->sendSignal (signalNumber);
+        probe->sendSignal (signalNumber);
+        // Once more while the program is already ending: no death by signal.
+        EXPECT_TRUE (probe->waitForLine ("deleted", exitTimeout));
         probe->sendSignal (signalNumber);
 
         EXPECT_EQ (probe->waitForExit (exitTimeout), 0);
         const auto& lines = probe->outputLines();
         ASSERT_GE (lines.size(), 3u);
         EXPECT_EQ (lines[2], "systemRequestedQuit 0");
-        EXPECT_EQ (lines.back(), "shutdown");
         EXPECT_EQ (probe->countOf ("shutdown"), 1);
     }
 }
@@ -162,11 +161,10 @@ TEST_F (SingleInstanceTest, OpenDocumentsRequestReachesTheRunningInstance)
     probe->sendSignal (SIGUSR2);
     EXPECT_TRUE (probe->waitForLine ("anotherInstanceStarted []", startTimeout));
     probe->sendSignal (SIGUSR2);
-    EXPECT_TRUE (probe->waitForLine ("anotherInstanceStarted []", startTimeout));
+    EXPECT_TRUE (probe->waitForLine ("anotherInstanceStarted []", startTimeout, 2));
 
     EXPECT_TRUE (probe->isRunning());
     quit (*probe);
-    EXPECT_EQ (probe->countOf ("anotherInstanceStarted []"), 2);
 }
 
 TEST_F (SingleInstanceTest, UnusableCacheFolderIsReportedAndFails)
@@ -183,20 +181,6 @@ TEST_F (SingleInstanceTest, UnusableCacheFolderIsReportedAndFails)
     ASSERT_EQ (errors.size(), 1u);
     EXPECT_NE (errors[0].find (lockPath.getFullPathName().toStdString()), std::string::npos) << errors[0];
     EXPECT_NE (errors[0].find ("Not a directory"), std::string::npos) << errors[0];
-
-    // Permissions do not stop root.
-    if (::geteuid() != 0)
-    {
-        const auto locked = cache.get().getChildFile ("locked");
-        ASSERT_TRUE (locked.createDirectory());
-        ASSERT_TRUE (locked.setReadOnly (true));
-
-        ProbeProcess refused ({}, { { "XDG_CACHE_HOME", locked.getFullPathName().toStdString() } });
-        EXPECT_EQ (refused.waitForExit (exitTimeout), 1);
-        EXPECT_EQ (refused.outputLines(), Lines { "shutdown" });
-        ASSERT_EQ (refused.errorLines().size(), 1u);
-        EXPECT_NE (refused.errorLines()[0].find ("Permission denied"), std::string::npos);
-    }
 }
 
 TEST_F (SingleInstanceTest, ManyInstancesAllowedTakeNoLock)
