@@ -1,0 +1,35 @@
+#pragma once
+
+#include "app_lifecycle/Application.h"
+
+#include <memory>
+
+class VolumeSkinLookAndFeel;
+
+namespace volume_panel
+{
+    class VolumePanelWindow;
+
+    // The panel program: installs the skin, then makes, places and shows
+    // (or, with "-m", hides) the one window.
+    class VolumeApplication : public app_lifecycle::Application
+    {
+    public:
+        VolumeApplication();
+        ~VolumeApplication() override;
+
+        using app_lifecycle::Application::initialise;
+        void initialise (const juce::StringArray& arguments) override;
+        void shutdown() override;
+        const juce::String getApplicationName() override;
+        const juce::String getApplicationVersion() override;
+        bool moreThanOneInstanceAllowed() override;
+        void anotherInstanceStarted (const juce::String& commandLine) override;
+
+    private:
+        std::unique_ptr<VolumePanelWindow> window;
+        std::unique_ptr<VolumeSkinLookAndFeel> lookAndFeel;
+
+        JUCE_DECLARE_NON_COPYABLE (VolumeApplication)
+    };
+}
