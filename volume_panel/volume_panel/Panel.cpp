@@ -34,6 +34,17 @@ namespace volume_panel
         {
             return juce::LocalisedStrings::translateWithCurrentMappings (text).replace ("%s", soundCardName);
         }
+
+        juce::TextLayout layOutTip (const juce::String& tip, juce::Colour colour)
+        {
+            juce::AttributedString text;
+            text.setJustification (juce::Justification::left);
+            text.append (tip, juce::Font (15.0f, juce::Font::bold), colour);
+
+            juce::TextLayout layout;
+            layout.createLayoutWithBalancedLineLengths (text, 400.0f);
+            return layout;
+        }
     }
 
     VolumePanel::VolumePanel()
@@ -87,8 +98,10 @@ namespace volume_panel
 
         showUnavailableTips (inputConnected, outputConnected);
 
-        enableSide (inputSide, inputConnected);
-        enableSide (outputSide, outputConnected);
+        enableControl (*sliders[inputSide], inputConnected);
+        enableControl (*sliders[outputSide], outputConnected);
+        enableControl (*muteButtons[inputSide], inputConnected);
+        enableControl (*muteButtons[outputSide], outputConnected);
 
         if (inputConnected)
         {
@@ -130,10 +143,10 @@ namespace volume_panel
 
     // Controls of a side that cannot be set let presses through to the
     // panel, which shows their tip.
-    void VolumePanel::enableSide (size_t side, bool connected)
+    void VolumePanel::enableControl (juce::Component& control, bool connected)
     {
-        sliders[side]->setEnabled (connected);
-        sliders[side]->setInterceptsMouseClicks (connected, connected);
+        control.setEnabled (connected);
+        control.setInterceptsMouseClicks (connected, connected);
     }
 
     void VolumePanel::showSideState (size_t side, float level, bool muted)
@@ -228,11 +241,13 @@ namespace volume_panel
     // control that was pressed.
     void VolumePanel::paintClickTip (juce::Graphics& g)
     {
-        // Only the size counts; an area this large never shrinks the box.
-        const juce::Rectangle<int> unlimitedArea { 0, 0, 1 << 20, 1 << 20 };
-        const auto size = getLookAndFeel().getTooltipBounds (currentTip, {}, unlimitedArea);
-        const int w = size.getWidth();
-        const int h = size.getHeight();
+        const auto layout = layOutTip (currentTip, findColour (juce::TooltipWindow::textColourId));
+
+        // The framework's tooltip padding around the text. Its own sizing
+        // (getTooltipBounds) measures a smaller font than this one and would
+        // leave the text spilling out of the box.
+        const int w = (int) (layout.getWidth() + 14.0f);
+        const int h = (int) (layout.getHeight() + 6.0f);
 
         const int x = isOutputControl (controlAt ({ mouseDownX, mouseDownY }))
                           ? sliders[outputSide]->getRight() - w
@@ -243,13 +258,6 @@ namespace volume_panel
         g.fillRect (box);
         g.setColour (findColour (juce::TooltipWindow::outlineColourId));
         g.drawRect (box, 1);
-
-        juce::AttributedString text;
-        text.setJustification (juce::Justification::left);
-        text.append (currentTip, juce::Font (15.0f, juce::Font::bold), findColour (juce::TooltipWindow::textColourId));
-
-        juce::TextLayout layout;
-        layout.createLayoutWithBalancedLineLengths (text, 400.0f);
 
         const auto textArea = juce::Justification (juce::Justification::centred)
                                   .appliedToRectangle (juce::Rectangle<float> (layout.getWidth(), layout.getHeight()),

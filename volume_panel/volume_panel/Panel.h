@@ -47,7 +47,7 @@ namespace volume_panel
 
     private:
         void showUnavailableTips (bool inputConnected, bool outputConnected);
-        void enableSide (size_t side, bool connected);
+        static void enableControl (juce::Component& control, bool connected);
         void showSideState (size_t side, float level, bool muted);
         void deleteControls();
 
