@@ -183,7 +183,7 @@ TEST_F (PanelTest, PollingStartsAtOnceRepeatsEveryTwoSecondsAndStops)
 
     test_support::pumpMessages (1700);
     EXPECT_EQ (calls(), callsPerPoll);
-    EXPECT_TRUE (test_support::pumpUntil ([&] { return calls() == 2 * callsPerPoll; }, 800));
+    EXPECT_TRUE (test_support::pumpUntil ([&] { return calls() == 2 * callsPerPoll; }, 1300));
 
     panel.stopUpdating();
     test_support::pumpMessages (2500);

@@ -70,14 +70,14 @@ namespace volume_panel
     VolumePanel::~VolumePanel()
     {
         stopTimer();
-        // The about screen is deleted last, by its owner, not with the controls.
+        // Out of the children before the controls go, and deleted after the device.
         removeChildComponent (aboutScreen.get());
         deleteControls();
         traverser.reset();
         aboutScreen.reset();
     }
 
-    // Front to back, as the framework deletes a component's children.
+    // Frontmost first, as the framework deletes a component's children.
     void VolumePanel::deleteControls()
     {
         muteButtons[outputSide].reset();
