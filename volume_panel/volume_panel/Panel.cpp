@@ -26,7 +26,6 @@ namespace volume_panel
                                                      "in [Properties For:] and see\n"
                                                      "the [Audio Output] section.");
 
-        constexpr int pollIntervalMilliseconds = 2000;
         constexpr size_t inputSide = 0;
         constexpr size_t outputSide = 1;
 
@@ -157,8 +156,10 @@ namespace volume_panel
 
     void VolumePanel::startUpdating()
     {
+        constexpr int updateTimer = 2000;
+
         update();
-        startTimer (pollIntervalMilliseconds);
+        startTimer (updateTimer);
     }
 
     void VolumePanel::stopUpdating()
