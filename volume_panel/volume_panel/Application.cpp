@@ -57,12 +57,18 @@ namespace volume_panel
         window->centreAroundComponent (nullptr, width, height);
         window->setResizable (false, false);
 
+        if (! initialVisibility)
+            window->withdrawNativeWindow();
+
         window->setVisible (initialVisibility);
 
         if (auto* mainPeer = app_lifecycle::MainWindowRecord::mainPeer())
         {
             mainPeer->setVisible (initialVisibility);
-            mainPeer->toFront (true);
+            // Brought to the front either way; activation only when shown,
+            // since activating a peer maps it on Linux and "-m" would then
+            // start shown.
+            mainPeer->toFront (initialVisibility);
         }
     }
 

@@ -59,6 +59,14 @@ namespace volume_panel
         systemTray->toggleVisibility();
     }
 
+    void VolumePanelWindow::withdrawNativeWindow()
+    {
+        removeFromDesktop();
+        juce::Component::addToDesktop (getDesktopWindowStyleFlags(), nullptr);
+        // The record does not follow a window taken off the desktop.
+        setIsMainWindow (true);
+    }
+
     // Polling follows the component's own flag, not whether the native
     // window is on screen: a closed window keeps polling.
     void VolumePanelWindow::visibilityChanged()
