@@ -35,7 +35,11 @@ namespace
         {
             std::vector<std::string> command { "env",
                                                "XDG_CACHE_HOME=" + cacheFolder.getFullPathName().toStdString(),
-                                               "LSAN_OPTIONS=suppressions=" LSAN_SUPPRESSIONS_PATH,
+                                               // JUCE unloads the X library at shutdown: kept
+                                               // loaded, what it holds is not taken for leaks.
+                                               // It then comes before the sanitizer's runtime.
+                                               "LD_PRELOAD=libX11.so.6",
+                                               "ASAN_OPTIONS=verify_asan_link_order=0",
                                                PANEL_PROGRAM_PATH };
             std::vector<char*> argv;
 
