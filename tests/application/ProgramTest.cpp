@@ -1,119 +1,86 @@
-#include "XWindows.h"
-
-#include "support/MessagePump.h"
-
 #include <gtest/gtest.h>
 #include <juce_core/juce_core.h>
 
 #include <csignal>
-#include <optional>
 #include <fcntl.h>
+#include <optional>
 #include <spawn.h>
-#include <stdexcept>
 #include <sys/wait.h>
 
 extern char** environ;
 
 namespace
 {
-    // A cache folder of the test's own, deleted with its contents after.
-    struct ScratchFolder
+    // The panel program with a cache folder (where its single-instance lock
+    // lives) of the test's own, its error output into a file.
+    pid_t startProgram (const juce::File& cacheFolder, const juce::File& errorFile)
     {
-        ScratchFolder()     { folder.createDirectory(); }
-        ~ScratchFolder()    { folder.deleteRecursively(); }
+        std::vector<std::string> command { "env", "XDG_CACHE_HOME=" + cacheFolder.getFullPathName().toStdString(),
+                                           // JUCE unloads the X library at its shutdown; kept loaded, what
+                                           // the library holds is not taken for a leak. It then comes
+                                           // before the sanitizer's runtime.
+                                           "LD_PRELOAD=libX11.so.6", "ASAN_OPTIONS=verify_asan_link_order=0",
+                                           PANEL_PROGRAM_PATH };
+        std::vector<char*> argv;
 
-        const juce::File folder = juce::File::createTempFile ("panel-cache");
-    };
+        for (auto& word : command)
+            argv.push_back (word.data());
 
-    // The panel program, started with a cache folder of its own (where its
-    // single-instance lock lives) and its error output kept in a file.
-    class PanelProgram
-    {
-    public:
-        PanelProgram (const juce::File& cacheFolder, const juce::File& errorFile)
-            : errors (errorFile)
-        {
-            std::vector<std::string> command { "env",
-                                               "XDG_CACHE_HOME=" + cacheFolder.getFullPathName().toStdString(),
-                                               // JUCE unloads the X library at shutdown: kept
-                                               // loaded, what it holds is not taken for leaks.
-                                               // It then comes before the sanitizer's runtime.
-                                               "LD_PRELOAD=libX11.so.6",
-                                               "ASAN_OPTIONS=verify_asan_link_order=0",
-                                               PANEL_PROGRAM_PATH };
-            std::vector<char*> argv;
+        argv.push_back (nullptr);
 
-            for (auto& word : command)
-                argv.push_back (word.data());
-
-            argv.push_back (nullptr);
-
-            posix_spawn_file_actions_t actions;
-            posix_spawn_file_actions_init (&actions);
-            posix_spawn_file_actions_addopen (&actions, STDERR_FILENO, errors.getFullPathName().toRawUTF8(),
-                                              O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            // env replaces itself by the program, which keeps the process id.
-            const auto result = ::posix_spawnp (&pid, "env", &actions, nullptr, argv.data(), environ);
-            posix_spawn_file_actions_destroy (&actions);
-
-            if (result != 0)
-                throw std::runtime_error ("cannot start the panel program");
-        }
-
-        ~PanelProgram()
-        {
-            if (! status)
-            {
-                ::kill (pid, SIGKILL);
-                ::waitpid (pid, nullptr, 0);
-            }
-        }
-
-        // The exit status; nothing when it still runs or a signal ended it.
-        std::optional<int> waitForExit (int timeoutMilliseconds)
-        {
-            test_support::pumpUntil ([this] { return hasEnded(); }, timeoutMilliseconds);
-
-            if (! status || ! WIFEXITED (*status))
-                return std::nullopt;
-
-            return WEXITSTATUS (*status);
-        }
-
-        bool hasEnded()
-        {
-            int waitStatus = 0;
-
-            if (! status && ::waitpid (pid, &waitStatus, WNOHANG) == pid)
-                status = waitStatus;
-
-            return status.has_value();
-        }
-
-        juce::String errorOutput() const    { return errors.loadFileAsString(); }
-
-        const juce::File errors;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init (&actions);
+        posix_spawn_file_actions_addopen (&actions, STDERR_FILENO, errorFile.getFullPathName().toRawUTF8(),
+                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        // env replaces itself by the program, which keeps the process id.
         pid_t pid = -1;
-        std::optional<int> status;
-    };
+        const auto result = ::posix_spawnp (&pid, "env", &actions, nullptr, argv.data(), environ);
+        posix_spawn_file_actions_destroy (&actions);
+        return result == 0 ? pid : -1;
+    }
+
+    // The exit status; nothing when the time ran out or a signal ended it.
+    std::optional<int> waitForExit (pid_t pid, int timeoutMilliseconds)
+    {
+        for (auto waited = 0; waited < timeoutMilliseconds; waited += 10)
+        {
+            int status = 0;
+
+            if (::waitpid (pid, &status, WNOHANG) == pid)
+                return WIFEXITED (status) ? std::optional<int> (WEXITSTATUS (status)) : std::nullopt;
+
+            juce::Thread::sleep (10);
+        }
+
+        return std::nullopt;
+    }
+
+    bool waitForWindow (pid_t pid)
+    {
+        const auto command = "timeout 30 xdotool search --sync --onlyvisible --pid " + std::to_string (pid) + " >/dev/null";
+        return std::system (command.c_str()) == 0;
+    }
 }
 
 TEST (PanelProgram, RunsOnceShowsItsWindowAndQuitsCleanlyOnTheQuitRequest)
 {
-    const ScratchFolder cache;
-    ASSERT_TRUE (cache.folder.isDirectory());
-    const auto lockFile = cache.folder.getChildFile ("kdar7-volume-panel").getChildFile ("quenmarAppLock_K-DAR7 Volume Panel");
+    const auto cache = juce::File::createTempFile ("panel-cache");
+    ASSERT_TRUE (cache.createDirectory());
+    const juce::ScopeGuard deleteCache { [&] { cache.deleteRecursively(); } };
+    const auto runningErrors = cache.getChildFile ("running.err");
+    const auto secondErrors = cache.getChildFile ("second.err");
 
-    PanelProgram running (cache.folder, cache.folder.getChildFile ("running.err"));
-    ASSERT_NE (application_tests::waitForWindowOf (running.pid, 30000), 0u) << running.errorOutput();
-    EXPECT_TRUE (lockFile.existsAsFile());
+    const auto running = startProgram (cache, runningErrors);
+    ASSERT_GT (running, 0);
+    const juce::ScopeGuard killLeftover { [&] { if (::kill (running, SIGKILL) == 0) ::waitpid (running, nullptr, 0); } };
+    ASSERT_TRUE (waitForWindow (running)) << runningErrors.loadFileAsString();
+    EXPECT_TRUE (cache.getChildFile ("kdar7-volume-panel/quenmarAppLock_K-DAR7 Volume Panel").existsAsFile());
 
-    PanelProgram second (cache.folder, cache.folder.getChildFile ("second.err"));
-    EXPECT_EQ (second.waitForExit (30000), 0);
-    EXPECT_EQ (second.errorOutput(), "");
-    EXPECT_FALSE (running.hasEnded());
+    const auto second = startProgram (cache, secondErrors);
+    EXPECT_EQ (waitForExit (second, 30000), 0);
+    EXPECT_EQ (secondErrors.loadFileAsString(), "");
 
-    ::kill (running.pid, SIGTERM);
-    EXPECT_EQ (running.waitForExit (30000), 0);
-    EXPECT_EQ (running.errorOutput(), "");
+    ::kill (running, SIGTERM);
+    EXPECT_EQ (waitForExit (running, 30000), 0);
+    EXPECT_EQ (runningErrors.loadFileAsString(), "");
 }
