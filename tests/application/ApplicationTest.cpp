@@ -1,3 +1,5 @@
+#include "XServer.h"
+
 #include "app_lifecycle/MainWindowRecord.h"
 #include "platform/coreaudio/SimulatedAudioHardware.h"
 #include "support/MessagePump.h"
@@ -8,9 +10,9 @@
 #include "volume_panel/volume_panel/Window.h"
 #include "volume_skin/kdar7_volume_skin/LookAndFeel.h"
 
-#include <X11/Xlib.h>
 #include <gtest/gtest.h>
 
+using namespace application_tests;
 using app_lifecycle::MainWindowRecord;
 using volume_panel::VolumeApplication;
 using volume_panel::VolumePanelWindow;
@@ -20,45 +22,6 @@ namespace
     constexpr int pollInterval = 2000;
     constexpr int hiddenFlags = 392;
     constexpr int shownFlags = 393;
-
-    // What the X server says of a window, asked on a connection of the
-    // test's own, apart from the framework's.
-    Display* testConnection()
-    {
-        static Display* const display = []
-        {
-            XSetErrorHandler ([] (Display*, XErrorEvent*) { return 0; });
-            return XOpenDisplay (nullptr);
-        }();
-
-        return display;
-    }
-
-    bool isMappedOnScreen (unsigned long windowId)
-    {
-        XWindowAttributes attributes {};
-        return XGetWindowAttributes (testConnection(), windowId, &attributes) != 0
-            && attributes.map_state == IsViewable;
-    }
-
-    bool waitUntilMapped (unsigned long windowId, bool mapped)
-    {
-        return test_support::pumpUntil ([&] { return isMappedOnScreen (windowId) == mapped; }, 5000);
-    }
-
-    // The window manager's close request, as its close box sends it.
-    void pressCloseBox (unsigned long windowId)
-    {
-        XEvent event {};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = windowId;
-        event.xclient.message_type = XInternAtom (testConnection(), "_NET_CLOSE_WINDOW", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[1] = 2; // from a pager: always honoured
-        XSendEvent (testConnection(), DefaultRootWindow (testConnection()), False,
-                    SubstructureRedirectMask | SubstructureNotifyMask, &event);
-        XFlush (testConnection());
-    }
 
     // The application object as the program's start-up drives it, here in
     // the test process with its real message loop.
