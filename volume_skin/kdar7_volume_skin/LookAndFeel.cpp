@@ -64,6 +64,12 @@ VolumeSkinLookAndFeel::VolumeSkinLookAndFeel (const PictureSource& pictures)
     windowHeight = windowBackground.getHeight();
 
     setColour (juce::Label::textColourId, juce::Colours::white);
+
+    // The panel's click tips keep the classic pale tooltip, not the
+    // dark one of this look-and-feel's base.
+    setColour (juce::TooltipWindow::backgroundColourId, juce::Colour (0xffeeeebb));
+    setColour (juce::TooltipWindow::textColourId, juce::Colours::black);
+    setColour (juce::TooltipWindow::outlineColourId, juce::Colours::black.withAlpha ((juce::uint8) 0x4c));
 }
 
 // Drops the skin's references to its pictures; the image cache frees each one
