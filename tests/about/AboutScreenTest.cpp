@@ -1,7 +1,6 @@
 #include "AboutTestSupport.h"
 
 #include "skin/SkinTestSupport.h"
-#include "support/MessagePump.h"
 
 #include <gtest/gtest.h>
 
@@ -19,55 +18,41 @@ namespace
         return names;
     }
 
-    juce::Label* versionLabel (const juce::Component& screen)
-    {
-        for (auto* child : screen.getChildren())
-            if (child->getName() == "version")
-                return dynamic_cast<juce::Label*> (child);
-
-        return nullptr;
-    }
-
     // The alpha a tile's centre is drawn with, the button painted alone.
-    int drawnAlpha (juce::ImageButton& button, juce::Point<int> tile)
+    int drawnAlpha (juce::Component& button, juce::Point<int> tile)
     {
         return skin_test::snapshot (button).getPixelAt (tile.x, tile.y).getAlpha();
     }
 }
 
-TEST (AboutScreen, FirstShowBuildsAndCentresTheScreenOverTheParent)
+TEST (AboutScreen, FirstShowBuildsTheScreenOverTheParentAndShowingAgainOnlyMakesItVisible)
 {
     skin_test::ScopedDefaultSkin skin;
     TestApplication application;
-    ParentInWindow host;
+    AboutOnDesktop about;
     juce::Component control;
-    host.getParent().addAndMakeVisible (control);
-    volume_panel::AboutScreen screen ("https://forum.quenmar.example/downloads/k-dar7");
+    about.parent.addAndMakeVisible (control);
 
-    EXPECT_EQ (screen.getName(), "AboutScreen");
-    EXPECT_EQ (screen.getNumChildComponents(), 0);
+    EXPECT_EQ (about.screen.getName(), "AboutScreen");
+    EXPECT_EQ (about.screen.getNumChildComponents(), 0);
 
-    screen.show (&host.getParent());
+    about.show();
 
-    EXPECT_EQ (screen.getParentComponent(), &host.getParent());
-    EXPECT_EQ (screen.getBounds(), juce::Rectangle<int> (8, 30, 264, 300));
-    EXPECT_TRUE (screen.isVisible());
-    EXPECT_TRUE (screen.isAlwaysOnTop());
-    EXPECT_EQ (host.getParent().getChildren().getLast(), &screen);
-    EXPECT_TRUE (screen.hasKeyboardFocus (true));
-    EXPECT_EQ (childNames (screen), juce::StringArray ({ "forumButton", "qnButton", "updateButton", "version" }));
+    EXPECT_EQ (about.parent.getChildren(), juce::Array<juce::Component*> ({ &control, &about.screen }));
+    EXPECT_EQ (about.screen.getBounds(), juce::Rectangle<int> (8, 30, 264, 300));
+    EXPECT_TRUE (about.screen.isVisible());
+    EXPECT_TRUE (about.screen.isAlwaysOnTop());
+    EXPECT_TRUE (about.screen.hasKeyboardFocus (true));
+    EXPECT_EQ (childNames (about.screen), juce::StringArray ({ "forumButton", "qnButton", "updateButton", "version" }));
 
-    for (auto* child : screen.getChildren())
+    for (auto* name : { "forumButton", "qnButton", "updateButton" })
     {
-        if (auto* button = dynamic_cast<juce::ImageButton*> (child))
-        {
-            SCOPED_TRACE (button->getName());
-            EXPECT_EQ (button->getBounds(), screen.getLocalBounds());
-            EXPECT_TRUE (button->getMouseCursor() == juce::MouseCursor (juce::MouseCursor::PointingHandCursor));
-        }
+        SCOPED_TRACE (name);
+        EXPECT_EQ (about.child (name)->getBounds(), about.screen.getLocalBounds());
+        EXPECT_TRUE (about.child (name)->getMouseCursor() == juce::MouseCursor (juce::MouseCursor::PointingHandCursor));
     }
 
-    auto* label = versionLabel (screen);
+    auto* label = dynamic_cast<juce::Label*> (about.child ("version"));
     ASSERT_NE (label, nullptr);
     EXPECT_EQ (label->getText(), TestApplication::version);
     EXPECT_EQ (label->getBounds(), juce::Rectangle<int> (0, 0, 254, 30));
@@ -75,42 +60,35 @@ TEST (AboutScreen, FirstShowBuildsAndCentresTheScreenOverTheParent)
     EXPECT_TRUE (label->getFont().isBold());
     EXPECT_EQ (label->findColour (juce::Label::textColourId), juce::Colours::white);
 
-    // Below the version line and above the tiles the picture shows as it is.
-    const auto drawn = skin_test::snapshot (screen);
-    const auto about = skin_test::embeddedPicture ("about");
-    EXPECT_TRUE (skin_test::showsPictureAt (drawn.getClippedImage ({ 0, 30, 264, 186 }),
-                                            about.getClippedImage ({ 0, 30, 264, 186 }), {}));
-}
+    // Between the version line and the tiles the picture shows as it is.
+    const juce::Rectangle<int> middle { 0, 30, 264, 186 };
+    EXPECT_TRUE (skin_test::samePixels (skin_test::snapshot (about.screen).getClippedImage (middle),
+                                        skin_test::embeddedPicture ("about").getClippedImage (middle)));
 
-TEST (AboutScreen, ShowingAgainOnlyMakesItVisible)
-{
-    skin_test::ScopedDefaultSkin skin;
-    TestApplication application;
-    ShownAboutScreen about;
-    const auto childrenBefore = about.screen.getChildren();
+    // Hidden, then shown again, even for another parent after its own moved:
+    // the same parts at the same place.
+    const auto parts = about.screen.getChildren();
     juce::Component otherParent;
     otherParent.setBounds (0, 0, 500, 500);
-
     about.screen.setVisible (false);
-    about.host.getParent().setTopLeftPosition (20, 10);
-    about.screen.show (&otherParent);
+    about.parent.setTopLeftPosition (20, 10);
 
-    EXPECT_TRUE (about.screen.isVisible());
-    EXPECT_EQ (about.screen.getParentComponent(), &about.host.getParent());
-    EXPECT_EQ (about.screen.getBounds(), juce::Rectangle<int> (8, 30, 264, 300));
-    EXPECT_EQ (about.screen.getChildren(), childrenBefore);
-
-    about.screen.show (&about.host.getParent());
-    EXPECT_TRUE (about.screen.isVisible());
-    EXPECT_EQ (about.screen.getBounds(), juce::Rectangle<int> (8, 30, 264, 300));
-    EXPECT_EQ (about.screen.getChildren(), childrenBefore);
+    for (auto* parent : { &otherParent, static_cast<juce::Component*> (&about.parent) })
+    {
+        about.screen.show (parent);
+        EXPECT_TRUE (about.screen.isVisible());
+        EXPECT_EQ (about.screen.getParentComponent(), &about.parent);
+        EXPECT_EQ (about.screen.getBounds(), juce::Rectangle<int> (8, 30, 264, 300));
+        EXPECT_EQ (about.screen.getChildren(), parts);
+    }
 }
 
 TEST (AboutScreen, EachTileLightsUpUnderTheMouseAndOpensItsAddressLeavingTheScreenOpen)
 {
     skin_test::ScopedDefaultSkin skin;
     TestApplication application;
-    ShownAboutScreen about;
+    AboutOnDesktop about;
+    about.show();
 
     const struct { const char* button; juce::Point<int> tile; const char* address; } tiles[] {
         { "qnButton",     leftTile,   "https://www.quenmar.example/" },
@@ -122,7 +100,7 @@ TEST (AboutScreen, EachTileLightsUpUnderTheMouseAndOpensItsAddressLeavingTheScre
     {
         const auto& t = tiles[i];
         SCOPED_TRACE (t.button);
-        auto* button = about.button (t.button);
+        auto* button = dynamic_cast<juce::ImageButton*> (about.child (t.button));
         ASSERT_NE (button, nullptr);
         const auto opaque = button->getNormalImage().getPixelAt (t.tile.x, t.tile.y).getAlpha();
         ASSERT_GT (opaque, 127);
@@ -145,56 +123,44 @@ TEST (AboutScreen, EachTileLightsUpUnderTheMouseAndOpensItsAddressLeavingTheScre
     }
 }
 
-TEST (AboutScreen, PressesOffTheTilesHideTheScreenExceptOnTheVersionLine)
+TEST (AboutScreen, PressesOffTheTilesAndKeysHideTheScreenButNotPressesOnTheVersionLine)
 {
     skin_test::ScopedDefaultSkin skin;
     TestApplication application;
-    ShownAboutScreen about;
+    AboutOnDesktop about;
+    about.show();
 
-    for (auto gap : { gapLeftOfCentre, gapRightOfCentre, juce::Point<int> { 133, 150 } })
+    for (auto point : { gapLeftOfCentre, gapRightOfCentre, juce::Point<int> { 133, 150 } })
     {
-        SCOPED_TRACE (gap.toString());
-        about.input.move (about.inWindow (gap));
+        SCOPED_TRACE (point.toString());
+        about.input.move (about.inWindow (point));
 
-        for (auto* child : about.screen.getChildren())
-        {
-            if (auto* button = dynamic_cast<juce::Button*> (child))
-            {
-                EXPECT_FALSE (button->isOver()) << button->getName();
-            }
-        }
+        for (auto* name : { "forumButton", "qnButton", "updateButton" })
+            EXPECT_FALSE (about.child (name)->isMouseOver()) << name;
 
-        about.input.click (about.inWindow (gap));
+        about.input.click (about.inWindow (point));
         EXPECT_FALSE (about.screen.isVisible());
-        EXPECT_EQ (about.screen.getParentComponent(), &about.host.getParent());
-        about.screen.show (&about.host.getParent());
-        test_support::pumpMessages (50);
+        EXPECT_EQ (about.screen.getParentComponent(), &about.parent);
+        about.show();
     }
 
-    about.input.click (about.inWindow ({ 240, 15 }));
-    about.input.click (about.inWindow ({ 10, 15 }));
+    about.input.click (about.inWindow (versionLine));
     EXPECT_TRUE (about.screen.isVisible());
-}
 
-TEST (AboutScreen, AKeyHidesTheScreenAndGoesNoFurther)
-{
-    skin_test::ScopedDefaultSkin skin;
-    TestApplication application;
-    ShownAboutScreen about;
     ASSERT_TRUE (about.screen.hasKeyboardFocus (true));
-
     EXPECT_TRUE (about.input.key (juce::KeyPress ('a')));
     EXPECT_FALSE (about.screen.isVisible());
-    EXPECT_EQ (about.host.keysReachingParent(), 0);
+    EXPECT_EQ (about.parent.keys, 0);
 }
 
-TEST (AboutScreen, OddSkinsAndNoApplication)
+TEST (AboutScreen, WorksWithoutAnOverlayAndBuildsNothingWithoutItsPictureOrApplication)
 {
     {
         SCOPED_TRACE ("no forum overlay");
         skin_test::ScopedDefaultSkin skin (skin_test::picturesWith ({ { "about_forum", juce::Image() } }));
         TestApplication application;
-        ShownAboutScreen about;
+        AboutOnDesktop about;
+        about.show();
 
         EXPECT_EQ (childNames (about.screen), juce::StringArray ({ "qnButton", "updateButton", "version" }));
         about.input.click (about.inWindow (rightTile));
@@ -203,22 +169,22 @@ TEST (AboutScreen, OddSkinsAndNoApplication)
     {
         SCOPED_TRACE ("no about picture");
         skin_test::ScopedDefaultSkin skin (skin_test::picturesWith ({ { "about", juce::Image() } }));
-        ParentInWindow host;
-        volume_panel::AboutScreen screen ("https://forum.quenmar.example/downloads/k-dar7");
+        AboutOnDesktop about;
+        about.show();
 
-        screen.show (&host.getParent());
-        EXPECT_EQ (screen.getParentComponent(), nullptr);
-        EXPECT_EQ (screen.getNumChildComponents(), 0);
+        EXPECT_EQ (about.screen.getParentComponent(), nullptr);
+        EXPECT_EQ (about.screen.getNumChildComponents(), 0);
     }
     {
         SCOPED_TRACE ("no running application");
         skin_test::ScopedDefaultSkin skin;
-        ShownAboutScreen about;
+        AboutOnDesktop about;
+        about.show();
 
-        auto* label = versionLabel (about.screen);
+        auto* label = dynamic_cast<juce::Label*> (about.child ("version"));
         ASSERT_NE (label, nullptr);
         EXPECT_TRUE (label->getText().isEmpty());
-        about.input.click (about.inWindow ({ 240, 15 }));
+        about.input.click (about.inWindow (versionLine));
         EXPECT_TRUE (about.screen.isVisible());
     }
 }

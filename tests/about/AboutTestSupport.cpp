@@ -10,10 +10,9 @@ namespace about_test
         : savedPath (juce::SystemStats::getEnvironmentVariable ("PATH", {}))
     {
         folder.getFile().createDirectory();
+        const auto record = folder.getFile().getChildFile ("opened").getFullPathName();
         const auto script = folder.getFile().getChildFile ("xdg-open");
-        const auto record = folder.getFile().getChildFile ("opened");
-        script.replaceWithText ("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + record.getFullPathName() + "'\n",
-                             false, false, "\n");
+        script.replaceWithText ("#!/bin/sh\nprintf '%s\\n' \"$1\" >> '" + record + "'\n", false, false, "\n");
         script.setExecutePermission (true);
         ::setenv ("PATH", (folder.getFile().getFullPathName() + ":" + savedPath).toRawUTF8(), 1);
     }
@@ -26,11 +25,10 @@ namespace about_test
 
     juce::StringArray BrowserRecorder::waitForAddresses (int count)
     {
-        const auto record = folder.getFile().getChildFile ("opened");
         juce::StringArray lines;
         test_support::pumpUntil ([&]
         {
-            lines = juce::StringArray::fromLines (record.loadFileAsString().trimEnd());
+            lines = juce::StringArray::fromLines (folder.getFile().getChildFile ("opened").loadFileAsString().trimEnd());
             lines.removeEmptyStrings();
             return lines.size() >= count;
         }, 5000);
@@ -53,7 +51,7 @@ namespace about_test
         return used;
     }
 
-    ParentInWindow::ParentInWindow()
+    AboutOnDesktop::AboutOnDesktop()
     {
         parent.setBounds (0, 0, 280, 360);
         window.addAndMakeVisible (parent);
@@ -61,31 +59,25 @@ namespace about_test
         window.addToDesktop (0);
         window.setVisible (true);
         test_support::pumpUntil ([this] { return window.isShowing(); }, 2000);
-        test_support::pumpMessages (100);
     }
 
-    ParentInWindow::~ParentInWindow()
+    AboutOnDesktop::~AboutOnDesktop()
     {
         window.removeFromDesktop();
     }
 
-    ShownAboutScreen::ShownAboutScreen()
+    void AboutOnDesktop::show()
     {
-        screen.show (&host.getParent());
+        screen.show (&parent);
         // The buttons learn where their pictures lie when first painted.
         test_support::pumpMessages (200);
     }
 
-    juce::Point<int> ShownAboutScreen::inWindow (juce::Point<int> screenPoint) const
+    juce::Component* AboutOnDesktop::child (const juce::String& name) const
     {
-        return screenPoint + screen.getPosition();
-    }
-
-    juce::ImageButton* ShownAboutScreen::button (const juce::String& name) const
-    {
-        for (auto* child : screen.getChildren())
-            if (child->getName() == name)
-                return dynamic_cast<juce::ImageButton*> (child);
+        for (auto* component : screen.getChildren())
+            if (component->getName() == name)
+                return component;
 
         return nullptr;
     }

@@ -3,19 +3,15 @@
 #include "app_lifecycle/Application.h"
 #include "volume_panel/volume_panel/AboutScreen.h"
 
-#include <memory>
-
 namespace about_test
 {
-    // A running application object, as the about screen reads its version
-    // from it; only its version is ever asked for.
+    // A running application object: the about screen reads its version.
     class TestApplication : public app_lifecycle::Application
     {
     public:
         static constexpr const char* version = "7.4.2-test";
 
         using app_lifecycle::Application::initialise;
-
         const juce::String getApplicationName() override       { return "About Test"; }
         const juce::String getApplicationVersion() override    { return version; }
         void initialise (const juce::StringArray&) override     {}
@@ -39,7 +35,7 @@ namespace about_test
 
     // Mouse events and keys handed to a window's peer, so that the
     // framework's hit testing and focus decide where they go. Points are
-    // in the window's own coordinates.
+    // in the window's coordinates.
     class PeerInput
     {
     public:
@@ -58,19 +54,18 @@ namespace about_test
         juce::int64 time = juce::Time::currentTimeMillis();
     };
 
-    // The panel's stand-in: a 280 x 360 component at (0, 0) of a window on
-    // the desktop. It counts the keys that reach it.
-    class ParentInWindow
+    // An about screen and the panel's stand-in, a 280 x 360 parent at (0, 0)
+    // of a window on the desktop that counts the keys reaching it; the
+    // addresses opened are recorded. Screen points are the screen's own.
+    struct AboutOnDesktop
     {
-    public:
-        ParentInWindow();
-        ~ParentInWindow();
+        AboutOnDesktop();
+        ~AboutOnDesktop();
 
-        juce::Component& getParent()    { return parent; }
-        juce::Component& getWindow()    { return window; }
-        int keysReachingParent() const  { return parent.keys; }
+        void show();
+        juce::Point<int> inWindow (juce::Point<int> screenPoint) const  { return screenPoint + screen.getPosition(); }
+        juce::Component* child (const juce::String& name) const;
 
-    private:
         struct KeyCountingComponent : juce::Component
         {
             bool keyPressed (const juce::KeyPress&) override    { ++keys; return false; }
@@ -79,19 +74,7 @@ namespace about_test
 
         juce::Component window;
         KeyCountingComponent parent;
-    };
-
-    // The about screen shown over a panel-sized parent in a window, with the
-    // addresses it opens recorded. Screen points are in its own coordinates.
-    struct ShownAboutScreen
-    {
-        ShownAboutScreen();
-
-        juce::Point<int> inWindow (juce::Point<int> screenPoint) const;
-        juce::ImageButton* button (const juce::String& name) const;
-
-        ParentInWindow host;
-        PeerInput input { host.getWindow() };
+        PeerInput input { window };
         BrowserRecorder browser;
         volume_panel::AboutScreen screen { "https://forum.quenmar.example/downloads/k-dar7" };
     };
@@ -99,4 +82,5 @@ namespace about_test
     // Tile centres and the columns between tiles, in screen coordinates.
     const juce::Point<int> leftTile { 44, 258 }, centreTile { 133, 258 }, rightTile { 220, 258 };
     const juce::Point<int> gapLeftOfCentre { 89, 258 }, gapRightOfCentre { 177, 258 };
+    const juce::Point<int> versionLine { 240, 15 };
 }
