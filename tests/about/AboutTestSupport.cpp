@@ -58,7 +58,14 @@ namespace about_test
         window.setBounds (300, 200, 280, 360);
         window.addToDesktop (0);
         window.setVisible (true);
-        test_support::pumpUntil ([this] { return window.isShowing(); }, 2000);
+        // Focused, as after the user's click in the strip.
+        test_support::pumpUntil ([this]
+        {
+            if (window.isShowing())
+                window.getPeer()->grabFocus();
+
+            return window.isShowing() && window.getPeer()->isFocused();
+        }, 2000);
     }
 
     AboutOnDesktop::~AboutOnDesktop()

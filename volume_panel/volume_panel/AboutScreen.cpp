@@ -10,6 +10,9 @@ namespace volume_panel
           webSiteUrl (webSiteAddress),
           updatePageUrl (updatePageAddress)
     {
+        // The screen itself takes the focus that showing it asks for, so
+        // that every key reaches it.
+        setWantsKeyboardFocus (true);
     }
 
     // Children first, in the order the framework deletes them (front to
@@ -85,6 +88,9 @@ namespace volume_panel
                            overlayCopy.createCopy(), 0.95f, juce::Colours::transparentBlack,
                            0.5f);
         button->setMouseCursor (juce::MouseCursor::PointingHandCursor);
+        // A focused button would take Return as a click instead of letting
+        // the key hide the screen.
+        button->setWantsKeyboardFocus (false);
     }
 
     void AboutScreen::makeVersionLabel()
