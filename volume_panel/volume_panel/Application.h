@@ -27,8 +27,9 @@ namespace volume_panel
         void anotherInstanceStarted (const juce::String& commandLine) override;
 
     private:
-        std::unique_ptr<VolumePanelWindow> window;
+        // Declared skin first: the window must go before it.
         std::unique_ptr<VolumeSkinLookAndFeel> lookAndFeel;
+        std::unique_ptr<VolumePanelWindow> window;
 
         JUCE_DECLARE_NON_COPYABLE (VolumeApplication)
     };

@@ -4,10 +4,27 @@
 
 namespace volume_panel
 {
-    // PLACEHOLDER
-    MainComponent::MainComponent() {}
+    MainComponent::MainComponent()
+        : juce::Component ("MainComponent"),
+          volumePanel (std::make_unique<VolumePanel>())
+    {
+        addAndMakeVisible (volumePanel.get(), -1);
+    }
+
     MainComponent::~MainComponent() = default;
-    void MainComponent::resized() {}
-    void MainComponent::startUpdating() {}
-    void MainComponent::stopUpdating() {}
+
+    void MainComponent::resized()
+    {
+        volumePanel->setBounds (0, 0, getWidth(), getHeight());
+    }
+
+    void MainComponent::startUpdating()
+    {
+        volumePanel->startUpdating();
+    }
+
+    void MainComponent::stopUpdating()
+    {
+        volumePanel->stopUpdating();
+    }
 }

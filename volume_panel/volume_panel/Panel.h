@@ -46,6 +46,19 @@ namespace volume_panel
         void setVolumeFromSlider (int side, double sliderValue, bool muted);
 
     private:
+        void showUnavailableTips (bool inputConnected, bool outputConnected);
+        static void enableControl (juce::Component& control, bool connected);
+        void showSideState (size_t side, float level, bool muted);
+        void deleteControls();
+
+        void paintUnpluggedOverlay (juce::Graphics& g);
+        void paintClickTip (juce::Graphics& g);
+
+        // The control under a panel point, or null on the free area.
+        juce::SettableTooltipClient* controlAt (juce::Point<int> point) const;
+        bool isOutputControl (const juce::SettableTooltipClient* control) const;
+        juce::Component* mainWindow() const;
+
         std::unique_ptr<volume::Traverser> traverser;
         std::unique_ptr<AboutScreen> aboutScreen;
         bool deviceConnected = true;

@@ -21,6 +21,15 @@ namespace volume_panel
         void setVisibility (bool shouldBeVisible);
         void toggleVisibility();
 
+        // Replaces the native window by a fresh one, which starts unmapped.
+        // JUCE 7 on Linux maps the native window whenever it sets up the
+        // native title bar or the resizable setting (it brings the window
+        // to the front with activation), even while the window component
+        // is invisible, and a hide sent before the window manager has acted
+        // on that map is lost. A window that is to start hidden calls this
+        // once it is set up.
+        void withdrawNativeWindow();
+
         void visibilityChanged() override;
         void userTriedToCloseWindow() override;
         bool keyPressed (const juce::KeyPress& key) override;

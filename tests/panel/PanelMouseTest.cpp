@@ -1,0 +1,167 @@
+#include "PanelTestSupport.h"
+
+using namespace panel_test;
+
+namespace
+{
+    const juce::Colour tipFill (0xffeeeebb);
+    const juce::Colour tipOutline (0xffff0000);
+    const juce::Colour tipText (0xff000000);
+
+    juce::Rectangle<int> boundsOf (const juce::Image& image, const std::function<bool (int x, int y)>& isInk)
+    {
+        juce::Rectangle<int> bounds;
+
+        for (int y = 0; y < image.getHeight(); ++y)
+            for (int x = 0; x < image.getWidth(); ++x)
+                if (isInk (x, y))
+                    bounds = bounds.getUnion ({ x, y, 1, 1 });
+
+        return bounds;
+    }
+
+    // Where the click tip's box is drawn: its outline; empty when none.
+    juce::Rectangle<int> tipBox (const juce::Image& image)
+    {
+        return boundsOf (image, [&] (int x, int y) { return image.getPixelAt (x, y) == tipOutline; });
+    }
+
+    float brightness (juce::Colour colour)
+    {
+        return (colour.getFloatRed() + colour.getFloatGreen() + colour.getFloatBlue()) / 3.0f;
+    }
+
+    class PanelMouseTest : public PanelTest
+    {
+    protected:
+        void SetUp() override
+        {
+            PanelTest::SetUp();
+            skin->setColour (juce::TooltipWindow::backgroundColourId, tipFill);
+            skin->setColour (juce::TooltipWindow::outlineColourId, tipOutline);
+            skin->setColour (juce::TooltipWindow::textColourId, tipText);
+        }
+
+        juce::Rectangle<int> shownTipBox() { return tipBox (window->snapshot()); }
+    };
+}
+
+TEST_F (PanelMouseTest, ATipShowsOnAPressOnADisabledControlAndOnlyThePressAfterRemovesIt)
+{
+    plugInOnly (AudioScope::output);
+    openPanel();
+    const auto start = window->windowPosition();
+    ASSERT_TRUE (shownTipBox().isEmpty());
+
+    window->click (sliderCentre (input));
+    const auto box = shownTipBox();
+    EXPECT_FALSE (box.isEmpty());
+
+    // Dismissing is all that press does: no drag.
+    window->drag (freeArea, { 30, 20 });
+    EXPECT_TRUE (shownTipBox().isEmpty());
+    EXPECT_EQ (window->windowPosition(), start);
+
+    window->click (muteButtonCentre (input));
+    EXPECT_EQ (shownTipBox(), box);
+
+    // The tip outlives polls that make its side usable and unplug the device.
+    hardware.resetToDefault();
+    window->panel().update();
+    EXPECT_EQ (shownTipBox(), box);
+    hardware.unplug (volume_test::soundDevice);
+    window->panel().update();
+    EXPECT_TRUE (shownTipBox().isEmpty());
+    hardware.resetToDefault();
+    window->panel().update();
+    EXPECT_EQ (shownTipBox(), box);
+
+    window->click (sliderCentre (output));
+    EXPECT_EQ (shownTipBox(), box) << "a press on an enabled control does not reach the panel";
+    window->click (freeArea);
+    EXPECT_TRUE (shownTipBox().isEmpty());
+}
+
+TEST_F (PanelMouseTest, TheTipBoxSitsOnTopOfTheSlidersAtThePressedSideAndHoldsItsText)
+{
+    for (int side : { input, output })
+    {
+        SCOPED_TRACE (side == input ? "input side" : "output side");
+        hardware.resetToDefault();
+        plugInOnly (side == input ? AudioScope::output : AudioScope::input);
+        openPanel();
+        ASSERT_TRUE (shownTipBox().isEmpty()) << "the skin must not show the outline colour";
+
+        window->click (muteButtonCentre (side));
+        const auto image = window->snapshot();
+        const auto box = tipBox (image);
+
+        EXPECT_EQ (box.getY(), 76);
+        EXPECT_EQ (side == input ? box.getX() : box.getRight(), side == input ? 26 : 255);
+        EXPECT_EQ (image.getPixelAt (box.getX() + 1, box.getY() + 1), tipFill);
+
+        // Text spilling out of the box would stop at its outline.
+        const auto inside = box.reduced (1);
+        const auto ink = boundsOf (image.getClippedImage (inside), [&] (int x, int y)
+        {
+            return image.getPixelAt (inside.getX() + x, inside.getY() + y).getBrightness() < 0.5f;
+        }) + inside.getPosition();
+        EXPECT_TRUE (box.reduced (3).contains (ink)) << ink.toString() << " in " << box.toString();
+        EXPECT_NEAR (ink.getCentreX(), box.getCentreX(), 2);
+        EXPECT_NEAR (ink.getCentreY(), box.getCentreY(), 3);
+        EXPECT_GT (ink.getHeight(), 70) << "six lines";
+
+        window.reset();
+    }
+}
+
+TEST_F (PanelMouseTest, UnpluggedPanelIsCoveredByAHalfWhiteOverlayWithItsMessageInTheMiddle)
+{
+    openPanel();
+    const auto plugged = window->snapshot();
+    hardware.unplug (volume_test::soundDevice);
+    window->panel().update();
+    const auto unplugged = window->snapshot();
+
+    for (const juce::Point<int> point : { freeArea, inStrip, juce::Point<int> { 5, 350 } })
+    {
+        SCOPED_TRACE (point.toString());
+        const auto expected = plugged.getPixelAt (point.x, point.y).interpolatedWith (juce::Colours::white, 0.5f);
+        const auto shown = unplugged.getPixelAt (point.x, point.y);
+        EXPECT_NEAR (shown.getRed(), expected.getRed(), 2);
+        EXPECT_NEAR (shown.getGreen(), expected.getGreen(), 2);
+        EXPECT_NEAR (shown.getBlue(), expected.getBlue(), 2);
+    }
+
+    const auto text = boundsOf (unplugged, [&] (int x, int y)
+    {
+        const auto underneath = plugged.getPixelAt (x, y).interpolatedWith (juce::Colours::white, 0.5f);
+        return brightness (unplugged.getPixelAt (x, y)) - brightness (underneath) > 0.15f;
+    });
+    const auto width = juce::Font (20.0f).getStringWidthFloat ("Device unplugged.");
+
+    EXPECT_NEAR (text.getCentreX(), 140, 2);
+    EXPECT_NEAR (text.getCentreY(), 180, 3);
+    EXPECT_NEAR (text.getWidth(), width, 5);
+    EXPECT_LT (text.getHeight(), 20);
+    EXPECT_EQ (unplugged.getPixelAt (text.getCentreX(), text.getCentreY()).getAlpha(), 255);
+}
+
+TEST_F (PanelMouseTest, APressOnTheFreeAreaDragsTheMainWindowUnlessItMeetsAControl)
+{
+    openPanel();
+    const auto start = window->windowPosition();
+
+    window->drag (freeArea, { 30, 20 });
+    EXPECT_EQ (window->windowPosition(), start + juce::Point<int> (30, 20));
+
+    // Unplugged, the control areas reach the panel with empty tips.
+    hardware.unplug (volume_test::soundDevice);
+    window->panel().update();
+    window->drag (sliderCentre (output), { -50, 10 });
+    EXPECT_EQ (window->windowPosition(), start + juce::Point<int> (30, 20));
+    EXPECT_TRUE (shownTipBox().isEmpty());
+
+    window->drag (inStrip, { -50, 10 });
+    EXPECT_EQ (window->windowPosition(), start + juce::Point<int> (-20, 30));
+}

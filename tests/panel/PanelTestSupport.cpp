@@ -1,0 +1,118 @@
+#include "PanelTestSupport.h"
+
+#include "support/MessagePump.h"
+
+#include <gtest/gtest.h>
+
+namespace panel_test
+{
+    juce::Point<int> sliderCentre (int side)     { return { side == input ? 67 : 214, 174 }; }
+    juce::Point<int> muteButtonCentre (int side) { return { side == input ? 67 : 214, 295 }; }
+
+    PanelWindow::PanelWindow()
+        : window ("Panel test", juce::Colours::black, 0, true)
+    {
+        auto content = std::make_unique<volume_panel::VolumePanel>();
+        content->setSize (280, 360);
+        panelContent = content.get();
+        window.setContentOwned (content.release(), true);
+        window.setTopLeftPosition (100, 100);
+        window.setVisible (true);
+        window.setIsMainWindow (true);
+        test_support::pumpUntil ([this] { return window.isShowing(); }, 2000);
+        test_support::pumpMessages (100);
+    }
+
+    PanelWindow::~PanelWindow()
+    {
+        window.clearContentComponent();
+    }
+
+    juce::Slider& PanelWindow::slider (int side)
+    {
+        return dynamic_cast<juce::Slider&> (*panel().getChildComponent (side * 2));
+    }
+
+    juce::ToggleButton& PanelWindow::muteButton (int side)
+    {
+        return dynamic_cast<juce::ToggleButton&> (*panel().getChildComponent (side * 2 + 1));
+    }
+
+    void PanelWindow::click (juce::Point<int> panelPoint)
+    {
+        const auto screenPoint = panel().localPointToGlobal (panelPoint);
+        send (screenPoint, juce::ModifierKeys::leftButtonModifier);
+        send (screenPoint, {});
+    }
+
+    void PanelWindow::drag (juce::Point<int> panelPoint, juce::Point<int> distance)
+    {
+        const auto start = panel().localPointToGlobal (panelPoint);
+        juce::StringArray command { "xdotool" };
+        const auto moveTo = [&command] (juce::Point<int> screenPoint)
+        {
+            command.addArray ({ "mousemove", "--sync", juce::String (screenPoint.x), juce::String (screenPoint.y),
+                                "sleep", "0.05" });
+        };
+
+        moveTo (start);
+        command.addArray ({ "mousedown", "1", "sleep", "0.05" });
+        for (int step = 1; step <= 4; ++step)
+            moveTo (start + distance * step / 4);
+        command.addArray ({ "mouseup", "1", "sleep", "0.05" });
+
+        juce::ChildProcess xdotool;
+        ASSERT_TRUE (xdotool.start (command, 0));
+        ASSERT_TRUE (test_support::pumpUntil ([&] { return ! xdotool.isRunning(); }, 5000));
+        ASSERT_EQ (xdotool.getExitCode(), 0u);
+        test_support::pumpMessages (100);
+    }
+
+    juce::Image PanelWindow::snapshot()
+    {
+        return panel().createComponentSnapshot (panel().getLocalBounds());
+    }
+
+    // The peer turns its own coordinates into the mouse's screen position,
+    // which a window drag follows.
+    void PanelWindow::send (juce::Point<int> screenPoint, juce::ModifierKeys buttons)
+    {
+        auto* peer = window.getPeer();
+        time += 20;
+        peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, peer->globalToLocal (screenPoint.toFloat()),
+                                buttons, juce::MouseInputSource::defaultPressure,
+                                juce::MouseInputSource::defaultOrientation, time);
+        test_support::pumpMessages (5);
+    }
+
+    void PanelTest::SetUp()
+    {
+        HardwareTest::SetUp();
+        skin = std::make_unique<VolumeSkinLookAndFeel>();
+        juce::LookAndFeel::setDefaultLookAndFeel (skin.get());
+    }
+
+    void PanelTest::TearDown()
+    {
+        window.reset();
+        juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+        skin.reset();
+        HardwareTest::TearDown();
+    }
+
+    void PanelTest::plugInOnly (AudioScope side, const ScopeSetup& setup)
+    {
+        hardware.plugIn (volume_test::deviceWith (volume_test::soundDevice, side, setup));
+    }
+
+    int PanelTest::deviceWrites() const
+    {
+        int writes = 0;
+
+        for (const auto& call : hardware.getCallLog())
+            if (call.operation == PlatformOperation::deviceSetProperty)
+                ++writes;
+
+        return writes;
+    }
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "app_lifecycle/ApplicationWindow.h"
+#include "volume/HardwareTest.h"
+#include "volume_panel/volume_panel/Panel.h"
+#include "volume_skin/kdar7_volume_skin/LookAndFeel.h"
+
+namespace panel_test
+{
+    using namespace platform;
+    using volume_test::Presence;
+    using volume_test::ScopeSetup;
+
+    constexpr int input = 0;
+    constexpr int output = 1;
+
+    // Free panel points: one below the logo strip, one inside it.
+    const juce::Point<int> freeArea { 140, 60 };
+    const juce::Point<int> inStrip { 140, 20 };
+
+    juce::Point<int> sliderCentre (int side);
+    juce::Point<int> muteButtonCentre (int side);
+
+    const ScopeSetup settableScope { Presence::settable, Presence::settable,
+                                     { Presence::settable, Presence::settable },
+                                     { Presence::settable, Presence::settable } };
+
+    // The panel in the program's main window, driven by mouse events given
+    // to the window's peer, so that the framework decides who gets a press.
+    class PanelWindow
+    {
+    public:
+        PanelWindow();
+        ~PanelWindow();
+
+        volume_panel::VolumePanel& panel() { return *panelContent; }
+        juce::Slider& slider (int side);
+        juce::ToggleButton& muteButton (int side);
+
+        void click (juce::Point<int> panelPoint);
+        // Presses, moves in steps by the distance, releases: with the real
+        // pointer (xdotool), since the framework moves a dragged window after
+        // the pointer's own screen position, not the event's.
+        void drag (juce::Point<int> panelPoint, juce::Point<int> distance);
+
+        juce::Image snapshot();
+        juce::Point<int> windowPosition() const { return window.getScreenPosition(); }
+
+    private:
+        void send (juce::Point<int> screenPoint, juce::ModifierKeys buttons);
+
+        app_lifecycle::ApplicationWindow window;
+        volume_panel::VolumePanel* panelContent = nullptr;
+        juce::int64 time = juce::Time::currentTimeMillis();
+    };
+
+    // The default hardware and the skin as default look-and-feel; the
+    // panel is opened by the test once it has set the device up.
+    class PanelTest : public volume_test::HardwareTest
+    {
+    protected:
+        void SetUp() override;
+        void TearDown() override;
+
+        void openPanel() { window = std::make_unique<PanelWindow>(); }
+        // The device with only this side's name and controls.
+        void plugInOnly (AudioScope side, const ScopeSetup& setup = settableScope);
+        int deviceWrites() const;
+
+        std::unique_ptr<VolumeSkinLookAndFeel> skin;
+        std::unique_ptr<PanelWindow> window;
+    };
+}
