@@ -142,17 +142,19 @@ namespace volume_panel
 
     void AboutScreen::buttonClicked (juce::Button* button)
     {
-        juce::URL address;
+        // Pointed at, not copied: JUCE's copy of a URL's empty post data
+        // hands memcpy a null pointer.
+        const juce::URL* address = nullptr;
 
         if (button == forumButton.get())
-            address = forumUrl;
+            address = &forumUrl;
         else if (button == qnButton.get())
-            address = webSiteUrl;
+            address = &webSiteUrl;
         else if (button == updateButton.get())
-            address = updatePageUrl;
+            address = &updatePageUrl;
 
-        if (address.isWellFormed())
-            address.launchInDefaultBrowser();
+        if (address != nullptr && address->isWellFormed())
+            address->launchInDefaultBrowser();
     }
 
     void AboutScreen::mouseDown (const juce::MouseEvent&)
