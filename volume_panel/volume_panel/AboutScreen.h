@@ -28,6 +28,15 @@ namespace volume_panel
         void buttonClicked (juce::Button* button) override;
 
     private:
+        static constexpr const wchar_t* forumAddress = L"https://forum.quenmar.example/";
+        static constexpr const wchar_t* webSiteAddress = L"https://www.quenmar.example/";
+
+        void buildMissingParts();
+        void makeTileButton (const juce::Image& skinOverlay, juce::Image& overlayCopy,
+                             std::unique_ptr<juce::ImageButton>& button, const juce::String& buttonName);
+        void makeVersionLabel();
+        void placeOver (juce::Component& parent);
+
         juce::Image aboutImageCopy;
         juce::URL forumUrl;
         juce::URL webSiteUrl;
