@@ -14,6 +14,9 @@ namespace panel_test
     {
         auto content = std::make_unique<volume_panel::VolumePanel>();
         content->setSize (280, 360);
+        paintCounter.setBounds (0, 0, 20, 20);
+        paintCounter.setInterceptsMouseClicks (false, false);
+        content->addAndMakeVisible (paintCounter);
         panelContent = content.get();
         window.setContentOwned (content.release(), true);
         window.setTopLeftPosition (100, 100);
@@ -71,6 +74,15 @@ namespace panel_test
     juce::Image PanelWindow::snapshot()
     {
         return panel().createComponentSnapshot (panel().getLocalBounds());
+    }
+
+    bool PanelWindow::repaintsPanel (const std::function<void()>& action)
+    {
+        test_support::pumpMessages (50);
+        const auto before = paintCounter.paints;
+        action();
+        test_support::pumpMessages (100);
+        return paintCounter.paints > before;
     }
 
     // The peer turns its own coordinates into the mouse's screen position,

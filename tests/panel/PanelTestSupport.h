@@ -5,6 +5,8 @@
 #include "volume_panel/volume_panel/Panel.h"
 #include "volume_skin/kdar7_volume_skin/LookAndFeel.h"
 
+#include <functional>
+
 namespace panel_test
 {
     using namespace platform;
@@ -44,13 +46,23 @@ namespace panel_test
         void drag (juce::Point<int> panelPoint, juce::Point<int> distance);
 
         juce::Image snapshot();
+        // Whether the action repaints the panel on the screen, as a child
+        // in the corner of the free strip sees: no control repaints there.
+        bool repaintsPanel (const std::function<void()>& action);
         juce::Point<int> windowPosition() const { return window.getScreenPosition(); }
 
     private:
         void send (juce::Point<int> screenPoint, juce::ModifierKeys buttons);
 
+        struct PaintCounter : juce::Component
+        {
+            void paint (juce::Graphics&) override { ++paints; }
+            int paints = 0;
+        };
+
         app_lifecycle::ApplicationWindow window;
         volume_panel::VolumePanel* panelContent = nullptr;
+        PaintCounter paintCounter;
         juce::int64 time = juce::Time::currentTimeMillis();
     };
 
