@@ -130,7 +130,7 @@ TEST_F (PanelApplicationTest, StartedShownItIsOnScreenAndPollsEveryTwoSeconds)
 
 TEST_F (PanelApplicationTest, StartedHiddenItWaitsForARequestToOpenDocumentsThenPollsAtOnce)
 {
-    const auto& window = start ({ "-m" });
+    auto& window = start ({ "-m" });
 
     EXPECT_FALSE (window.isVisible());
     EXPECT_EQ (window.getDesktopWindowStyleFlags(), hiddenFlags);
@@ -143,8 +143,14 @@ TEST_F (PanelApplicationTest, StartedHiddenItWaitsForARequestToOpenDocumentsThen
     EXPECT_FALSE (hardware.getCallLog().empty());
     EXPECT_TRUE (window.isVisible());
     EXPECT_TRUE (waitUntilMapped (nativeWindow(), true));
-    EXPECT_EQ (window.getDesktopWindowStyleFlags(), shownFlags);
+    EXPECT_EQ (MainWindowRecord::mainPeer()->getStyleFlags(), shownFlags);
     expectPollsEveryTwoSeconds();
+
+    // The holder now knows the window as shown: a toggle hides it for good.
+    window.toggleVisibility();
+    EXPECT_FALSE (window.isVisible());
+    EXPECT_TRUE (waitUntilMapped (nativeWindow(), false));
+    EXPECT_FALSE (polledWithin (pollInterval + 500));
 }
 
 TEST_F (PanelApplicationTest, WindowIsTheFixedSizeSkinnedPanelCentredOnTheScreen)
