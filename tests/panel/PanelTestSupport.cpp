@@ -6,9 +6,6 @@
 
 namespace panel_test
 {
-    juce::Point<int> sliderCentre (int side)     { return { side == input ? 67 : 214, 174 }; }
-    juce::Point<int> muteButtonCentre (int side) { return { side == input ? 67 : 214, 295 }; }
-
     PanelWindow::PanelWindow()
         : window ("Panel test", juce::Colours::black, 0, true)
     {
@@ -26,11 +23,6 @@ namespace panel_test
         test_support::pumpMessages (100);
     }
 
-    PanelWindow::~PanelWindow()
-    {
-        window.clearContentComponent();
-    }
-
     juce::Slider& PanelWindow::slider (int side)
     {
         return dynamic_cast<juce::Slider&> (*panel().getChildComponent (side * 2));
@@ -43,19 +35,25 @@ namespace panel_test
 
     void PanelWindow::click (juce::Point<int> panelPoint)
     {
-        const auto screenPoint = panel().localPointToGlobal (panelPoint);
-        send (screenPoint, juce::ModifierKeys::leftButtonModifier);
-        send (screenPoint, {});
+        auto* peer = window.getPeer();
+        const auto point = peer->globalToLocal (panel().localPointToGlobal (panelPoint).toFloat());
+
+        for (const int buttons : { (int) juce::ModifierKeys::leftButtonModifier, 0 })
+        {
+            peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, point, juce::ModifierKeys (buttons),
+                                    juce::MouseInputSource::defaultPressure,
+                                    juce::MouseInputSource::defaultOrientation, time += 20);
+            test_support::pumpMessages (5);
+        }
     }
 
     void PanelWindow::drag (juce::Point<int> panelPoint, juce::Point<int> distance)
     {
         const auto start = panel().localPointToGlobal (panelPoint);
         juce::StringArray command { "xdotool" };
-        const auto moveTo = [&command] (juce::Point<int> screenPoint)
+        const auto moveTo = [&command] (juce::Point<int> point)
         {
-            command.addArray ({ "mousemove", "--sync", juce::String (screenPoint.x), juce::String (screenPoint.y),
-                                "sleep", "0.05" });
+            command.addArray ({ "mousemove", "--sync", juce::String (point.x), juce::String (point.y), "sleep", "0.05" });
         };
 
         moveTo (start);
@@ -71,11 +69,6 @@ namespace panel_test
         test_support::pumpMessages (100);
     }
 
-    juce::Image PanelWindow::snapshot()
-    {
-        return panel().createComponentSnapshot (panel().getLocalBounds());
-    }
-
     bool PanelWindow::repaintsPanel (const std::function<void()>& action)
     {
         test_support::pumpMessages (50);
@@ -83,18 +76,6 @@ namespace panel_test
         action();
         test_support::pumpMessages (100);
         return paintCounter.paints > before;
-    }
-
-    // The peer turns its own coordinates into the mouse's screen position,
-    // which a window drag follows.
-    void PanelWindow::send (juce::Point<int> screenPoint, juce::ModifierKeys buttons)
-    {
-        auto* peer = window.getPeer();
-        time += 20;
-        peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, peer->globalToLocal (screenPoint.toFloat()),
-                                buttons, juce::MouseInputSource::defaultPressure,
-                                juce::MouseInputSource::defaultOrientation, time);
-        test_support::pumpMessages (5);
     }
 
     void PanelTest::SetUp()
@@ -119,12 +100,8 @@ namespace panel_test
 
     int PanelTest::deviceWrites() const
     {
-        int writes = 0;
-
-        for (const auto& call : hardware.getCallLog())
-            if (call.operation == PlatformOperation::deviceSetProperty)
-                ++writes;
-
-        return writes;
+        const auto& log = hardware.getCallLog();
+        return (int) std::count_if (log.begin(), log.end(), [] (const PlatformCall& call)
+                                    { return call.operation == PlatformOperation::deviceSetProperty; });
     }
 }
