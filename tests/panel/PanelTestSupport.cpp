@@ -50,17 +50,14 @@ namespace panel_test
     void PanelWindow::drag (juce::Point<int> panelPoint, juce::Point<int> distance)
     {
         const auto start = panel().localPointToGlobal (panelPoint);
-        juce::StringArray command { "xdotool" };
-        const auto moveTo = [&command] (juce::Point<int> point)
+        juce::String command ("xdotool");
+        for (int step = 0; step <= 4; ++step)
         {
-            command.addArray ({ "mousemove", "--sync", juce::String (point.x), juce::String (point.y), "sleep", "0.05" });
-        };
-
-        moveTo (start);
-        command.addArray ({ "mousedown", "1", "sleep", "0.05" });
-        for (int step = 1; step <= 4; ++step)
-            moveTo (start + distance * step / 4);
-        command.addArray ({ "mouseup", "1", "sleep", "0.05" });
+            const auto point = start + distance * step / 4;
+            command << " mousemove --sync " << point.x << " " << point.y << " sleep 0.05"
+                    << (step == 0 ? " mousedown 1 sleep 0.05" : "");
+        }
+        command << " mouseup 1 sleep 0.05";
 
         juce::ChildProcess xdotool;
         ASSERT_TRUE (xdotool.start (command, 0));
