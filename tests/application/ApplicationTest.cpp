@@ -23,25 +23,17 @@ namespace
     constexpr int hiddenFlags = 392;
     constexpr int shownFlags = 393;
 
-    // The application object as the program's start-up drives it, here in
-    // the test process with its real message loop.
+    bool skinInstalled() { return dynamic_cast<VolumeSkinLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()) != nullptr; }
+
     class PanelApplicationTest : public ::testing::Test
     {
     protected:
-        void SetUp() override
-        {
-            hardware.resetToDefault();
-            // As when the program is loaded.
-            volume_panel::initialVisibility = true;
-        }
-
-        void TearDown() override
-        {
-            stop();
-        }
+        void SetUp() override { hardware.resetToDefault(); }
+        void TearDown() override { stop(); }
 
         VolumePanelWindow& start (const juce::StringArray& arguments = {})
         {
+            volume_panel::initialVisibility = true; // as when the program is loaded
             application = std::make_unique<VolumeApplication>();
             application->initialise (arguments);
             return dynamic_cast<VolumePanelWindow&> (MainWindowRecord::mainPeer()->getComponent());
@@ -51,7 +43,6 @@ namespace
         {
             if (application != nullptr)
                 application->shutdown();
-
             application.reset();
         }
 
@@ -60,7 +51,6 @@ namespace
             return (unsigned long) (juce::pointer_sized_int) MainWindowRecord::mainPeer()->getNativeHandle();
         }
 
-        // Whether the panel asks the device anything within the time.
         bool polledWithin (int milliseconds)
         {
             hardware.clearCallLog();
@@ -77,114 +67,46 @@ namespace
         platform::SimulatedAudioHardware& hardware = platform::SimulatedAudioHardware::shared();
         std::unique_ptr<VolumeApplication> application;
     };
-
-    struct DeletionRecorder : juce::ComponentListener
-    {
-        // Each deleted component, and whether the skin still existed then.
-        std::vector<std::pair<juce::Component*, bool>> deleted;
-
-        void componentBeingDeleted (juce::Component& component) override
-        {
-            deleted.emplace_back (&component, ! VolumeSkinLookAndFeel::getAboutImage().isNull());
-        }
-    };
 }
 
 TEST_F (PanelApplicationTest, FirstOptionBeforeAnEmptyArgumentDecidesWhetherItStartsShown)
 {
     const std::vector<std::pair<juce::StringArray, bool>> cases {
-        { {}, true },
-        { { "-m" }, false },
-        { { "-M" }, true },
-        { { "-m", "-M" }, false },
-        { { "-M", "-m" }, true },
-        { { "x", "-m" }, false },
-        { { "", "-m" }, true },
-        { { "-mx" }, true },
-        { { "--m" }, true },
+        { {}, true },             { { "-m" }, false },      { { "-M" }, true },
+        { { "-m", "-M" }, false }, { { "-M", "-m" }, true }, { { "x", "-m" }, false },
+        { { "", "-m" }, true },    { { "-mx" }, true },      { { "--m" }, true },
         { { "m" }, true },
     };
 
     for (const auto& [arguments, shown] : cases)
     {
         SCOPED_TRACE ("[" + arguments.joinIntoString ("] [").toStdString() + "]");
-        volume_panel::initialVisibility = true;
-
-        const auto& window = start (arguments);
+        EXPECT_EQ (start (arguments).isVisible(), shown);
         EXPECT_EQ (volume_panel::initialVisibility, shown);
-        EXPECT_EQ (window.isVisible(), shown);
         stop();
     }
 }
 
-TEST_F (PanelApplicationTest, StartedShownItIsOnScreenAndPollsEveryTwoSeconds)
-{
-    const auto& window = start();
-
-    EXPECT_TRUE (window.isVisible());
-    EXPECT_TRUE (waitUntilMapped (nativeWindow(), true));
-    EXPECT_EQ (window.getDesktopWindowStyleFlags(), shownFlags);
-    EXPECT_EQ (MainWindowRecord::mainPeer()->getStyleFlags(), shownFlags);
-    expectPollsEveryTwoSeconds();
-}
-
-TEST_F (PanelApplicationTest, StartedHiddenItWaitsForARequestToOpenDocumentsThenPollsAtOnce)
-{
-    auto& window = start ({ "-m" });
-
-    EXPECT_FALSE (window.isVisible());
-    EXPECT_EQ (window.getDesktopWindowStyleFlags(), hiddenFlags);
-    EXPECT_EQ (MainWindowRecord::mainPeer()->getStyleFlags(), hiddenFlags);
-    EXPECT_FALSE (polledWithin (pollInterval + 500));
-    EXPECT_FALSE (isMappedOnScreen (nativeWindow()));
-
-    hardware.clearCallLog();
-    application->anotherInstanceStarted ("some document");
-    EXPECT_FALSE (hardware.getCallLog().empty());
-    EXPECT_TRUE (window.isVisible());
-    EXPECT_TRUE (waitUntilMapped (nativeWindow(), true));
-    EXPECT_EQ (MainWindowRecord::mainPeer()->getStyleFlags(), shownFlags);
-    expectPollsEveryTwoSeconds();
-
-    // The holder now knows the window as shown: a toggle hides it for good.
-    window.toggleVisibility();
-    EXPECT_FALSE (window.isVisible());
-    EXPECT_TRUE (waitUntilMapped (nativeWindow(), false));
-    EXPECT_FALSE (polledWithin (pollInterval + 500));
-}
-
-TEST_F (PanelApplicationTest, WindowIsTheFixedSizeSkinnedPanelCentredOnTheScreen)
+TEST_F (PanelApplicationTest, StartedShownItIsTheCentredPanelAndEscapeOrTheCloseBoxHideOnlyItsNativeWindow)
 {
     auto& window = start();
     ASSERT_TRUE (waitUntilMapped (nativeWindow(), true));
-
+    EXPECT_EQ (MainWindowRecord::mainPeer()->getStyleFlags(), shownFlags);
     EXPECT_EQ (window.getName(), "K-DAR7");
     EXPECT_EQ (window.getBackgroundColour(), juce::Colour (0xff3c3c3c));
-    EXPECT_EQ (window.getWidth(), 280);
-    EXPECT_EQ (window.getHeight(), 360);
+    EXPECT_EQ (window.getLocalBounds(), juce::Rectangle<int> (280, 360));
     EXPECT_FALSE (window.isResizable());
     EXPECT_TRUE (window.isUsingNativeTitleBar());
+    EXPECT_TRUE (skinInstalled());
 
     // Not left at 100, 100; the window manager may shift it by its frame.
     const auto screen = juce::Desktop::getInstance().getDisplays().getPrimaryDisplay()->userArea;
     EXPECT_LT (window.getBounds().getCentre().getDistanceFrom (screen.getCentre()), 40);
 
-    EXPECT_NE (dynamic_cast<VolumeSkinLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
-
-    auto* content = window.getContentComponent();
-    ASSERT_NE (content, nullptr);
-    EXPECT_EQ (content->getName(), "MainComponent");
-    ASSERT_EQ (content->getNumChildComponents(), 1);
-    const auto* panel = dynamic_cast<volume_panel::VolumePanel*> (content->getChildComponent (0));
+    const auto* panel = dynamic_cast<volume_panel::VolumePanel*> (window.getContentComponent()->getChildComponent (0));
     ASSERT_NE (panel, nullptr);
     EXPECT_TRUE (panel->isVisible());
     EXPECT_EQ (panel->getBounds(), juce::Rectangle<int> (0, 0, 280, 360));
-}
-
-TEST_F (PanelApplicationTest, EscapeAndTheCloseBoxHideOnlyTheNativeWindowAndPollingGoesOn)
-{
-    const auto& window = start();
-    ASSERT_TRUE (waitUntilMapped (nativeWindow(), true));
 
     const juce::KeyPress shiftEscape (juce::KeyPress::escapeKey, juce::ModifierKeys::shiftModifier, 0);
     EXPECT_FALSE (MainWindowRecord::mainPeer()->handleKeyPress (shiftEscape));
@@ -208,23 +130,51 @@ TEST_F (PanelApplicationTest, EscapeAndTheCloseBoxHideOnlyTheNativeWindowAndPoll
     EXPECT_TRUE (polledWithin (pollInterval + 500));
 }
 
+TEST_F (PanelApplicationTest, StartedHiddenItWaitsForARequestToOpenDocumentsThenPollsAtOnce)
+{
+    auto& window = start ({ "-m" });
+    EXPECT_EQ (MainWindowRecord::mainPeer()->getStyleFlags(), hiddenFlags);
+    EXPECT_FALSE (polledWithin (pollInterval + 500));
+    EXPECT_FALSE (isMappedOnScreen (nativeWindow()));
+
+    hardware.clearCallLog();
+    application->anotherInstanceStarted ("some document");
+    EXPECT_FALSE (hardware.getCallLog().empty());
+    EXPECT_TRUE (window.isVisible());
+    EXPECT_TRUE (waitUntilMapped (nativeWindow(), true));
+    EXPECT_EQ (MainWindowRecord::mainPeer()->getStyleFlags(), shownFlags);
+    expectPollsEveryTwoSeconds();
+
+    // The state holder now knows the window as shown: a toggle hides it.
+    window.toggleVisibility();
+    EXPECT_FALSE (window.isVisible());
+    EXPECT_TRUE (waitUntilMapped (nativeWindow(), false));
+    EXPECT_FALSE (polledWithin (pollInterval + 500));
+}
+
 TEST_F (PanelApplicationTest, ShutdownDeletesThePanelThenTheWindowThenTheSkin)
 {
+    struct DeletionRecorder : juce::ComponentListener
+    {
+        // Each deleted component, and whether the skin still existed then.
+        std::vector<std::pair<juce::Component*, bool>> deleted;
+
+        void componentBeingDeleted (juce::Component& component) override
+        {
+            deleted.emplace_back (&component, ! VolumeSkinLookAndFeel::getAboutImage().isNull());
+        }
+    } recorder;
+
     auto& window = start();
     auto* panel = window.getContentComponent()->getChildComponent (0);
-    ASSERT_NE (panel, nullptr);
-
-    DeletionRecorder recorder;
     panel->addComponentListener (&recorder);
     window.addComponentListener (&recorder);
     stop();
 
     const std::vector<std::pair<juce::Component*, bool>> panelThenWindowBeforeTheSkin { { panel, true }, { &window, true } };
     EXPECT_EQ (recorder.deleted, panelThenWindowBeforeTheSkin);
-    EXPECT_EQ (MainWindowRecord::mainPeer(), nullptr);
-    EXPECT_EQ (juce::TopLevelWindow::getNumTopLevelWindows(), 0);
     EXPECT_TRUE (VolumeSkinLookAndFeel::getAboutImage().isNull());
-    EXPECT_EQ (dynamic_cast<VolumeSkinLookAndFeel*> (&juce::LookAndFeel::getDefaultLookAndFeel()), nullptr);
+    EXPECT_FALSE (skinInstalled());
 }
 
 TEST (PanelApplication, NamesVersionBuildInformationAndARefusedStart)
@@ -237,13 +187,11 @@ TEST (PanelApplication, NamesVersionBuildInformationAndARefusedStart)
     EXPECT_STREQ (kdar7_volume_panel::getBuildName(), "Release");
     EXPECT_TRUE (kdar7_volume_panel::isFinalBuild());
     EXPECT_FALSE (kdar7_volume_panel::buildHasDebugInfo());
-
     int date[6] { 2024, 12, 31, 23, 59, -1 };
     kdar7_volume_panel::getBuildConfigurationDate (date[0], date[1], date[2], date[3], date[4], date[5]);
     EXPECT_EQ (std::vector<int> (std::begin (date), std::end (date)), std::vector<int> (6, 0));
 
-    // Another instance held the lock: shutdown runs without initialise
-    // and finds nothing to delete.
+    // Another instance held the lock: shutdown runs without initialise, and
+    // must find nothing to delete.
     application.shutdown();
-    EXPECT_EQ (juce::TopLevelWindow::getNumTopLevelWindows(), 0);
 }

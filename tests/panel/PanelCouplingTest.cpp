@@ -6,34 +6,20 @@ using namespace panel_test;
 
 namespace
 {
-    const juce::String inputTip ("Unable to control Input Level.\nPlease use the Mac OSX controls.\n"
-                                 "In [Audio MIDI Setup],\nselect K-DAR7\nin [Properties For:] and see\n"
-                                 "the [Audio Input] section.");
-    const juce::String outputTip ("Unable to control Output Level.\nPlease use the Mac OSX controls.\n"
-                                  "In [Audio MIDI Setup],\nselect K-DAR7\nin [Properties For:] and see\n"
-                                  "the [Audio Output] section.");
-
-    bool takesClicks (juce::Component& control)
+    juce::String tipFor (const char* side)
     {
-        bool self = false, children = false;
-        control.getInterceptsMouseClicks (self, children);
-        EXPECT_EQ (self, children) << control.getName();
-        return self;
+        return juce::String ("Unable to control ") + side + " Level.\nPlease use the Mac OSX controls.\n"
+               "In [Audio MIDI Setup],\nselect K-DAR7\nin [Properties For:] and see\nthe [Audio " + side + "] section.";
     }
 }
 
 TEST_F (PanelTest, EachSideIsEnabledTippedAndReadAsTheDeviceAllows)
 {
-    const struct
-    {
-        const char* name;
-        bool inputConnected, outputConnected;
-        juce::String inputTips, outputTips;
-    } rows[] {
-        { "both sides", true, true, {}, {} },
-        { "input only", true, false, {}, outputTip },
-        { "output only", false, true, inputTip, {} },
-        { "neither side", false, false, {}, {} },
+    const struct { const char* name; bool connected[2]; juce::String tips[2]; } rows[] {
+        { "both sides", { true, true }, {} },
+        { "input only", { true, false }, { {}, tipFor ("Output") } },
+        { "output only", { false, true }, { tipFor ("Input"), {} } },
+        { "neither side", { false, false }, {} },
     };
 
     for (const auto& row : rows)
@@ -41,36 +27,37 @@ TEST_F (PanelTest, EachSideIsEnabledTippedAndReadAsTheDeviceAllows)
         SCOPED_TRACE (row.name);
         hardware.resetToDefault();
 
-        if (row.inputConnected != row.outputConnected)
-            plugInOnly (row.inputConnected ? AudioScope::input : AudioScope::output);
-        else if (! row.inputConnected)
+        if (row.connected[input] != row.connected[output])
+            plugInOnly (row.connected[input] ? AudioScope::input : AudioScope::output);
+        else if (! row.connected[input])
             hardware.unplug (volume_test::soundDevice);
 
-        if (row.inputConnected)
+        if (row.connected[input])
             hardware.setVolume (volume_test::soundDevice, AudioScope::input, 0, 0.256f);
-
-        if (row.outputConnected)
+        if (row.connected[output])
         {
             hardware.setVolume (volume_test::soundDevice, AudioScope::output, 0, 0.254f);
             hardware.setMute (volume_test::soundDevice, AudioScope::output, 0, 1);
         }
-
         openPanel();
 
         for (int side : { input, output })
         {
             SCOPED_TRACE (side == input ? "input side" : "output side");
-            const bool connected = side == input ? row.inputConnected : row.outputConnected;
-            const auto& tips = side == input ? row.inputTips : row.outputTips;
+            const bool connected = row.connected[side];
             auto& slider = window->slider (side);
             auto& muteButton = window->muteButton (side);
 
-            EXPECT_EQ (slider.isEnabled(), connected);
-            EXPECT_EQ (muteButton.isEnabled(), connected);
-            EXPECT_EQ (takesClicks (slider), connected);
-            EXPECT_EQ (takesClicks (muteButton), connected);
-            EXPECT_EQ (slider.getTooltip(), tips);
-            EXPECT_EQ (muteButton.getTooltip(), tips);
+            for (juce::Component* control : { (juce::Component*) &slider, (juce::Component*) &muteButton })
+            {
+                bool self = false, children = false;
+                control->getInterceptsMouseClicks (self, children);
+                EXPECT_EQ (control->isEnabled(), connected);
+                EXPECT_EQ (self, connected);
+                EXPECT_EQ (children, connected);
+                EXPECT_EQ (dynamic_cast<juce::SettableTooltipClient&> (*control).getTooltip(), row.tips[side]);
+            }
+
             // A side never read keeps the controls' first state.
             EXPECT_EQ (slider.getValue(), connected ? (side == input ? 26.0 : 25.0) : 0.0);
             EXPECT_EQ (muteButton.getToggleState(), connected && side == output);
@@ -83,36 +70,28 @@ TEST_F (PanelTest, EachSideIsEnabledTippedAndReadAsTheDeviceAllows)
 TEST_F (PanelTest, APollShowsTheDeviceWithoutWritingToItAndKeepsValuesWhenUnplugged)
 {
     openPanel();
-    auto& panel = window->panel();
     hardware.setVolume (volume_test::soundDevice, AudioScope::input, 0, 1.0f);
     hardware.setMute (volume_test::soundDevice, AudioScope::input, 0, 1);
     // Times 100 in single precision that is 14.5, which shows as 15.
     hardware.setVolume (volume_test::soundDevice, AudioScope::output, 0, 0.145f);
     hardware.clearCallLog();
 
-    EXPECT_TRUE (window->repaintsPanel ([&] { panel.update(); }));
+    EXPECT_TRUE (window->repaintsPanel ([&] { window->panel().update(); }));
 
-    EXPECT_EQ (window->slider (input).getValue(), 100.0);
-    EXPECT_TRUE (window->muteButton (input).getToggleState());
-    EXPECT_EQ (window->slider (output).getValue(), 15.0);
-    // A muted side keeps its slider usable.
-    EXPECT_TRUE (window->slider (input).isEnabled());
-    EXPECT_EQ (deviceWrites(), 0);
-
-    hardware.unplug (volume_test::soundDevice);
-    panel.update();
-
-    for (int side : { input, output })
+    for (const bool unplugged : { false, true })
     {
-        EXPECT_FALSE (window->slider (side).isEnabled());
-        EXPECT_FALSE (window->muteButton (side).isEnabled());
-        EXPECT_FALSE (takesClicks (window->slider (side)));
-    }
+        SCOPED_TRACE (unplugged ? "unplugged" : "plugged");
+        if (unplugged)
+        {
+            hardware.unplug (volume_test::soundDevice);
+            window->panel().update();
+        }
 
-    EXPECT_EQ (window->slider (input).getValue(), 100.0);
-    EXPECT_TRUE (window->muteButton (input).getToggleState());
-    EXPECT_EQ (window->slider (output).getValue(), 15.0);
-    EXPECT_EQ (deviceWrites(), 0);
+        EXPECT_EQ (window->slider (input).getValue(), 100.0);
+        EXPECT_TRUE (window->muteButton (input).getToggleState());
+        EXPECT_EQ (window->slider (output).getValue(), 15.0);
+        EXPECT_EQ (deviceWrites(), 0);
+    }
 }
 
 TEST_F (PanelTest, SliderMovesAndMuteClicksWriteLevelAndMute)
@@ -127,21 +106,21 @@ TEST_F (PanelTest, SliderMovesAndMuteClicksWriteLevelAndMute)
     EXPECT_EQ (hardware.getMute (volume_test::soundDevice, AudioScope::output, 0), 1u);
     EXPECT_EQ (hardware.getVolume (volume_test::soundDevice, AudioScope::input, 0), 0.5f);
 
-    hardware.clearCallLog();
-    window->click (muteButtonCentre (input));
-    EXPECT_TRUE (window->muteButton (input).getToggleState());
-    EXPECT_FALSE (window->slider (input).isEnabled());
-    EXPECT_EQ (volume_test::describeWrites (hardware.getCallLog()), "dev 58: volm@0=0.5 mute@0=1");
+    for (const bool muted : { true, false })
+    {
+        SCOPED_TRACE (muted ? "muting" : "unmuting");
+        hardware.clearCallLog();
+        window->click (muteButtonCentre (input));
+        EXPECT_EQ (window->muteButton (input).getToggleState(), muted);
+        EXPECT_EQ (window->slider (input).isEnabled(), ! muted);
+        EXPECT_EQ (volume_test::describeWrites (hardware.getCallLog()),
+                   juce::String ("dev 58: volm@0=0.5 mute@0=") + (muted ? "1" : "0"));
 
-    window->panel().update();
-    EXPECT_TRUE (window->slider (input).isEnabled());
-    EXPECT_TRUE (window->muteButton (input).getToggleState());
-
-    hardware.clearCallLog();
-    window->click (muteButtonCentre (input));
-    EXPECT_FALSE (window->muteButton (input).getToggleState());
-    EXPECT_TRUE (window->slider (input).isEnabled());
-    EXPECT_EQ (volume_test::describeWrites (hardware.getCallLog()), "dev 58: volm@0=0.5 mute@0=0");
+        // A poll gives a muted side its slider back.
+        window->panel().update();
+        EXPECT_TRUE (window->slider (input).isEnabled());
+        EXPECT_EQ (window->muteButton (input).getToggleState(), muted);
+    }
 }
 
 TEST_F (PanelTest, ASideWithoutMuteIsMutedAtLevelZeroAndShowsItsLevelWhileMuted)
@@ -156,11 +135,9 @@ TEST_F (PanelTest, ASideWithoutMuteIsMutedAtLevelZeroAndShowsItsLevelWhileMuted)
 
     window->click (muteButtonCentre (output));
     EXPECT_EQ (hardware.getVolume (volume_test::soundDevice, AudioScope::output, 0), 0.0f);
-
     window->panel().update();
     EXPECT_TRUE (window->muteButton (output).getToggleState());
     EXPECT_EQ (window->slider (output).getValue(), 60.0);
-    EXPECT_TRUE (window->slider (output).isEnabled());
 
     window->click (muteButtonCentre (output));
     EXPECT_FALSE (window->muteButton (output).getToggleState());
@@ -170,23 +147,20 @@ TEST_F (PanelTest, ASideWithoutMuteIsMutedAtLevelZeroAndShowsItsLevelWhileMuted)
 TEST_F (PanelTest, PollingStartsAtOnceRepeatsEveryTwoSecondsAndStops)
 {
     openPanel();
-    auto& panel = window->panel();
     const auto calls = [this] { return hardware.getCallLog().size(); };
+    hardware.clearCallLog();
+    window->panel().update();
+    const auto perPoll = calls();
+    ASSERT_GT (perPoll, 0u);
 
     hardware.clearCallLog();
-    panel.update();
-    const auto callsPerPoll = calls();
-    ASSERT_GT (callsPerPoll, 0u);
-
-    hardware.clearCallLog();
-    panel.startUpdating();
-    EXPECT_EQ (calls(), callsPerPoll);
-
+    window->panel().startUpdating();
+    EXPECT_EQ (calls(), perPoll);
     test_support::pumpMessages (1700);
-    EXPECT_EQ (calls(), callsPerPoll);
-    EXPECT_TRUE (test_support::pumpUntil ([&] { return calls() == 2 * callsPerPoll; }, 1300));
+    EXPECT_EQ (calls(), perPoll);
+    EXPECT_TRUE (test_support::pumpUntil ([&] { return calls() == 2 * perPoll; }, 1300));
 
-    panel.stopUpdating();
+    window->panel().stopUpdating();
     test_support::pumpMessages (2500);
-    EXPECT_EQ (calls(), 2 * callsPerPoll);
+    EXPECT_EQ (calls(), 2 * perPoll);
 }

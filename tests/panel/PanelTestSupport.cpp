@@ -6,9 +6,6 @@
 
 namespace panel_test
 {
-    juce::Point<int> sliderCentre (int side)     { return { side == input ? 67 : 214, 174 }; }
-    juce::Point<int> muteButtonCentre (int side) { return { side == input ? 67 : 214, 295 }; }
-
     PanelWindow::PanelWindow()
         : window ("Panel test", juce::Colours::black, 0, true)
     {
@@ -26,11 +23,6 @@ namespace panel_test
         test_support::pumpMessages (100);
     }
 
-    PanelWindow::~PanelWindow()
-    {
-        window.clearContentComponent();
-    }
-
     juce::Slider& PanelWindow::slider (int side)
     {
         return dynamic_cast<juce::Slider&> (*panel().getChildComponent (side * 2));
@@ -43,37 +35,35 @@ namespace panel_test
 
     void PanelWindow::click (juce::Point<int> panelPoint)
     {
-        const auto screenPoint = panel().localPointToGlobal (panelPoint);
-        send (screenPoint, juce::ModifierKeys::leftButtonModifier);
-        send (screenPoint, {});
+        auto* peer = window.getPeer();
+        const auto point = peer->globalToLocal (panel().localPointToGlobal (panelPoint).toFloat());
+
+        for (const int buttons : { (int) juce::ModifierKeys::leftButtonModifier, 0 })
+        {
+            peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, point, juce::ModifierKeys (buttons),
+                                    juce::MouseInputSource::defaultPressure,
+                                    juce::MouseInputSource::defaultOrientation, time += 20);
+            test_support::pumpMessages (5);
+        }
     }
 
     void PanelWindow::drag (juce::Point<int> panelPoint, juce::Point<int> distance)
     {
         const auto start = panel().localPointToGlobal (panelPoint);
-        juce::StringArray command { "xdotool" };
-        const auto moveTo = [&command] (juce::Point<int> screenPoint)
+        juce::String command ("xdotool");
+        for (int step = 0; step <= 4; ++step)
         {
-            command.addArray ({ "mousemove", "--sync", juce::String (screenPoint.x), juce::String (screenPoint.y),
-                                "sleep", "0.05" });
-        };
-
-        moveTo (start);
-        command.addArray ({ "mousedown", "1", "sleep", "0.05" });
-        for (int step = 1; step <= 4; ++step)
-            moveTo (start + distance * step / 4);
-        command.addArray ({ "mouseup", "1", "sleep", "0.05" });
+            const auto point = start + distance * step / 4;
+            command << " mousemove --sync " << point.x << " " << point.y << " sleep 0.05"
+                    << (step == 0 ? " mousedown 1 sleep 0.05" : "");
+        }
+        command << " mouseup 1 sleep 0.05";
 
         juce::ChildProcess xdotool;
         ASSERT_TRUE (xdotool.start (command, 0));
         ASSERT_TRUE (test_support::pumpUntil ([&] { return ! xdotool.isRunning(); }, 5000));
         ASSERT_EQ (xdotool.getExitCode(), 0u);
         test_support::pumpMessages (100);
-    }
-
-    juce::Image PanelWindow::snapshot()
-    {
-        return panel().createComponentSnapshot (panel().getLocalBounds());
     }
 
     bool PanelWindow::repaintsPanel (const std::function<void()>& action)
@@ -83,18 +73,6 @@ namespace panel_test
         action();
         test_support::pumpMessages (100);
         return paintCounter.paints > before;
-    }
-
-    // The peer turns its own coordinates into the mouse's screen position,
-    // which a window drag follows.
-    void PanelWindow::send (juce::Point<int> screenPoint, juce::ModifierKeys buttons)
-    {
-        auto* peer = window.getPeer();
-        time += 20;
-        peer->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, peer->globalToLocal (screenPoint.toFloat()),
-                                buttons, juce::MouseInputSource::defaultPressure,
-                                juce::MouseInputSource::defaultOrientation, time);
-        test_support::pumpMessages (5);
     }
 
     void PanelTest::SetUp()
@@ -119,12 +97,8 @@ namespace panel_test
 
     int PanelTest::deviceWrites() const
     {
-        int writes = 0;
-
-        for (const auto& call : hardware.getCallLog())
-            if (call.operation == PlatformOperation::deviceSetProperty)
-                ++writes;
-
-        return writes;
+        const auto& log = hardware.getCallLog();
+        return (int) std::count_if (log.begin(), log.end(), [] (const PlatformCall& call)
+                                    { return call.operation == PlatformOperation::deviceSetProperty; });
     }
 }

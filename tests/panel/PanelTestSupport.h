@@ -20,40 +20,36 @@ namespace panel_test
     const juce::Point<int> freeArea { 140, 60 };
     const juce::Point<int> inStrip { 140, 20 };
 
-    juce::Point<int> sliderCentre (int side);
-    juce::Point<int> muteButtonCentre (int side);
+    inline juce::Point<int> sliderCentre (int side)     { return { side == input ? 67 : 214, 174 }; }
+    inline juce::Point<int> muteButtonCentre (int side) { return { side == input ? 67 : 214, 295 }; }
 
     const ScopeSetup settableScope { Presence::settable, Presence::settable,
                                      { Presence::settable, Presence::settable },
                                      { Presence::settable, Presence::settable } };
 
-    // The panel in the program's main window, driven by mouse events given
-    // to the window's peer, so that the framework decides who gets a press.
+    // The panel in a main window; clicks go to the window's peer, so that
+    // the framework decides who gets a press.
     class PanelWindow
     {
     public:
         PanelWindow();
-        ~PanelWindow();
+        ~PanelWindow() { window.clearContentComponent(); }
 
         volume_panel::VolumePanel& panel() { return *panelContent; }
         juce::Slider& slider (int side);
         juce::ToggleButton& muteButton (int side);
 
         void click (juce::Point<int> panelPoint);
-        // Presses, moves in steps by the distance, releases: with the real
-        // pointer (xdotool), since the framework moves a dragged window after
-        // the pointer's own screen position, not the event's.
+        // With the real pointer (xdotool): the framework moves a dragged
+        // window after the pointer's screen position, not the event's.
         void drag (juce::Point<int> panelPoint, juce::Point<int> distance);
 
-        juce::Image snapshot();
-        // Whether the action repaints the panel on the screen, as a child
-        // in the corner of the free strip sees: no control repaints there.
+        juce::Image snapshot() { return panel().createComponentSnapshot (panel().getLocalBounds()); }
+        // As a child in the free corner sees it: no control repaints there.
         bool repaintsPanel (const std::function<void()>& action);
         juce::Point<int> windowPosition() const { return window.getScreenPosition(); }
 
     private:
-        void send (juce::Point<int> screenPoint, juce::ModifierKeys buttons);
-
         struct PaintCounter : juce::Component
         {
             void paint (juce::Graphics&) override { ++paints; }
@@ -66,8 +62,8 @@ namespace panel_test
         juce::int64 time = juce::Time::currentTimeMillis();
     };
 
-    // The default hardware and the skin as default look-and-feel; the
-    // panel is opened by the test once it has set the device up.
+    // Default hardware and the skin as default look-and-feel; the test
+    // opens the panel once it has set the device up.
     class PanelTest : public volume_test::HardwareTest
     {
     protected:
