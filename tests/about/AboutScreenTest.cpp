@@ -17,6 +17,7 @@ TEST_F (AboutTest, FirstShowLaysTheScreenOverThePanelAndShowingAgainKeepsIt)
     EXPECT_EQ (screen->getBounds(), aboutPlace());
     EXPECT_TRUE (screen->isVisible());
     EXPECT_TRUE (screen->isAlwaysOnTop());
+    EXPECT_TRUE (screen->hasKeyboardFocus (true));
     EXPECT_EQ (screen->getNumChildComponents(), 4);
 
     for (auto* name : { "forumButton", "qnButton", "updateButton" })
