@@ -6,53 +6,24 @@
 
 using namespace about_test;
 
-namespace
+TEST_F (AboutTest, FirstShowLaysTheScreenOverThePanelAndShowingAgainKeepsIt)
 {
-    juce::StringArray childNames (const juce::Component& component)
-    {
-        juce::StringArray names;
-
-        for (auto* child : component.getChildren())
-            names.add (child->getName());
-
-        return names;
-    }
-
-    // The alpha a tile's centre is drawn with, the button painted alone.
-    int drawnAlpha (juce::Component& button, juce::Point<int> tile)
-    {
-        return skin_test::snapshot (button).getPixelAt (tile.x, tile.y).getAlpha();
-    }
-}
-
-TEST (AboutScreen, FirstShowBuildsTheScreenOverTheParentAndShowingAgainOnlyMakesItVisible)
-{
-    skin_test::ScopedDefaultSkin skin;
     TestApplication application;
-    AboutOnDesktop about;
-    juce::Component control;
-    about.parent.addAndMakeVisible (control);
+    openFocusedPanel();
+    openAbout();
+    auto* screen = aboutScreen();
+    ASSERT_NE (screen, nullptr);
 
-    EXPECT_EQ (about.screen.getName(), "AboutScreen");
-    EXPECT_EQ (about.screen.getNumChildComponents(), 0);
-
-    about.show();
-
-    EXPECT_EQ (about.parent.getChildren(), juce::Array<juce::Component*> ({ &control, &about.screen }));
-    EXPECT_EQ (about.screen.getBounds(), juce::Rectangle<int> (8, 30, 264, 300));
-    EXPECT_TRUE (about.screen.isVisible());
-    EXPECT_TRUE (about.screen.isAlwaysOnTop());
-    EXPECT_TRUE (about.screen.hasKeyboardFocus (true));
-    EXPECT_EQ (childNames (about.screen), juce::StringArray ({ "forumButton", "qnButton", "updateButton", "version" }));
+    EXPECT_EQ (screen->getBounds(), aboutPlace());
+    EXPECT_TRUE (screen->isVisible());
+    EXPECT_TRUE (screen->isAlwaysOnTop());
+    EXPECT_TRUE (screen->hasKeyboardFocus (true));
+    EXPECT_EQ (screen->getNumChildComponents(), 4);
 
     for (auto* name : { "forumButton", "qnButton", "updateButton" })
-    {
-        SCOPED_TRACE (name);
-        EXPECT_EQ (about.child (name)->getBounds(), about.screen.getLocalBounds());
-        EXPECT_TRUE (about.child (name)->getMouseCursor() == juce::MouseCursor (juce::MouseCursor::PointingHandCursor));
-    }
+        EXPECT_TRUE (part (name) != nullptr && part (name)->getMouseCursor() == juce::MouseCursor (juce::MouseCursor::PointingHandCursor)) << name;
 
-    auto* label = dynamic_cast<juce::Label*> (about.child ("version"));
+    auto* label = dynamic_cast<juce::Label*> (part ("version"));
     ASSERT_NE (label, nullptr);
     EXPECT_EQ (label->getText(), TestApplication::version);
     EXPECT_EQ (label->getBounds(), juce::Rectangle<int> (0, 0, 254, 30));
@@ -62,33 +33,22 @@ TEST (AboutScreen, FirstShowBuildsTheScreenOverTheParentAndShowingAgainOnlyMakes
 
     // Between the version line and the tiles the picture shows as it is.
     const juce::Rectangle<int> middle { 0, 30, 264, 186 };
-    EXPECT_TRUE (skin_test::samePixels (skin_test::snapshot (about.screen).getClippedImage (middle),
+    EXPECT_TRUE (skin_test::samePixels (skin_test::snapshot (*screen).getClippedImage (middle),
                                         skin_test::embeddedPicture ("about").getClippedImage (middle)));
 
-    // Hidden, then shown again, even for another parent after its own moved:
-    // the same parts at the same place.
-    const auto parts = about.screen.getChildren();
+    // Hidden, then shown again, even for another parent: at the same place.
     juce::Component otherParent;
-    otherParent.setBounds (0, 0, 500, 500);
-    about.screen.setVisible (false);
-    about.parent.setTopLeftPosition (20, 10);
-
-    for (auto* parent : { &otherParent, static_cast<juce::Component*> (&about.parent) })
-    {
-        about.screen.show (parent);
-        EXPECT_TRUE (about.screen.isVisible());
-        EXPECT_EQ (about.screen.getParentComponent(), &about.parent);
-        EXPECT_EQ (about.screen.getBounds(), juce::Rectangle<int> (8, 30, 264, 300));
-        EXPECT_EQ (about.screen.getChildren(), parts);
-    }
+    screen->setVisible (false);
+    screen->show (&otherParent);
+    EXPECT_TRUE (screen->isVisible());
+    EXPECT_EQ (screen->getBounds(), aboutPlace());
 }
 
-TEST (AboutScreen, EachTileLightsUpUnderTheMouseAndOpensItsAddressLeavingTheScreenOpen)
+TEST_F (AboutTest, EachTileLightsUpWhenPointedAtOrPressedAndOpensItsAddressLeavingTheScreenOpen)
 {
-    skin_test::ScopedDefaultSkin skin;
-    TestApplication application;
-    AboutOnDesktop about;
-    about.show();
+    BrowserRecorder browser;
+    openFocusedPanel();
+    openAbout();
 
     const struct { const char* button; juce::Point<int> tile; const char* address; } tiles[] {
         { "qnButton",     leftTile,   "https://www.quenmar.example/" },
@@ -100,94 +60,115 @@ TEST (AboutScreen, EachTileLightsUpUnderTheMouseAndOpensItsAddressLeavingTheScre
     {
         const auto& t = tiles[i];
         SCOPED_TRACE (t.button);
-        auto* button = dynamic_cast<juce::ImageButton*> (about.child (t.button));
+        auto* button = dynamic_cast<juce::ImageButton*> (part (t.button));
         ASSERT_NE (button, nullptr);
         const auto opaque = button->getNormalImage().getPixelAt (t.tile.x, t.tile.y).getAlpha();
         ASSERT_GT (opaque, 127);
 
-        EXPECT_NEAR (drawnAlpha (*button, t.tile), opaque * 0.8, 2.0);
+        for (auto [state, opacity] : { std::pair { juce::Button::buttonNormal, 0.8 },
+                                       std::pair { juce::Button::buttonOver, 1.0 },
+                                       std::pair { juce::Button::buttonDown, 0.95 } })
+        {
+            button->setState (state);
+            EXPECT_NEAR (skin_test::snapshot (*button).getPixelAt (t.tile.x, t.tile.y).getAlpha(), opaque * opacity, 2.0);
+        }
 
-        about.input.move (about.inWindow (t.tile));
-        EXPECT_TRUE (button->isOver());
-        EXPECT_NEAR (drawnAlpha (*button, t.tile), opaque * 1.0, 2.0);
-
-        about.input.press (about.inWindow (t.tile));
-        EXPECT_TRUE (button->isDown());
-        EXPECT_NEAR (drawnAlpha (*button, t.tile), opaque * 0.95, 2.0);
-
-        about.input.release (about.inWindow (t.tile));
-        const auto opened = about.browser.waitForAddresses (i + 1);
+        button->setState (juce::Button::buttonNormal);
+        clickOnScreen (t.tile);
+        const auto opened = browser.waitForAddresses (i + 1);
         ASSERT_EQ (opened.size(), i + 1);
         EXPECT_EQ (opened[i], t.address);
-        EXPECT_TRUE (about.screen.isVisible());
+        EXPECT_TRUE (aboutScreen()->isVisible());
     }
 }
 
-TEST (AboutScreen, PressesOffTheTilesAndKeysHideTheScreenButNotPressesOnTheVersionLine)
+TEST_F (AboutTest, PressesOffTheTilesAndKeysHideTheScreenButNotPressesOnTheVersionLine)
 {
-    skin_test::ScopedDefaultSkin skin;
-    TestApplication application;
-    AboutOnDesktop about;
-    about.show();
+    BrowserRecorder browser;
+    openFocusedPanel();
+    openAbout();
 
     for (auto point : { gapLeftOfCentre, gapRightOfCentre, juce::Point<int> { 133, 150 } })
     {
-        SCOPED_TRACE (point.toString());
-        about.input.move (about.inWindow (point));
-
-        for (auto* name : { "forumButton", "qnButton", "updateButton" })
-            EXPECT_FALSE (about.child (name)->isMouseOver()) << name;
-
-        about.input.click (about.inWindow (point));
-        EXPECT_FALSE (about.screen.isVisible());
-        EXPECT_EQ (about.screen.getParentComponent(), &about.parent);
-        about.show();
+        clickOnScreen (point);
+        EXPECT_FALSE (aboutScreen()->isVisible()) << point.toString();
+        openAbout();
+        ASSERT_TRUE (aboutScreen()->isVisible());
     }
 
-    about.input.click (about.inWindow (versionLine));
-    EXPECT_TRUE (about.screen.isVisible());
+    clickOnScreen (versionLine);
+    EXPECT_TRUE (aboutScreen()->isVisible());
 
     // Also after a tile was clicked, Return hides the screen rather than
-    // clicking the tile again.
-    about.input.click (about.inWindow (leftTile));
-    ASSERT_EQ (about.browser.waitForAddresses (1).size(), 1);
-    EXPECT_TRUE (about.input.key (juce::KeyPress (juce::KeyPress::returnKey)));
-    EXPECT_FALSE (about.screen.isVisible());
-    EXPECT_EQ (about.parent.keys, 0);
+    // clicking the tile again, and goes no further.
+    clickOnScreen (leftTile);
+    ASSERT_EQ (browser.waitForAddresses (1).size(), 1);
+    EXPECT_TRUE (window->panel().getPeer()->handleKeyPress (juce::KeyPress (juce::KeyPress::returnKey)));
+    EXPECT_FALSE (aboutScreen()->isVisible());
 }
 
-TEST (AboutScreen, WorksWithoutAnOverlayAndBuildsNothingWithoutItsPictureOrApplication)
+TEST_F (AboutTest, WorksWithoutAnOverlayOrARunningApplicationButNotWithoutItsPicture)
 {
-    {
-        SCOPED_TRACE ("no forum overlay");
-        skin_test::ScopedDefaultSkin skin (skin_test::picturesWith ({ { "about_forum", juce::Image() } }));
-        TestApplication application;
-        AboutOnDesktop about;
-        about.show();
+    volume_panel::AboutScreen unparented { "https://forum.quenmar.example/downloads/k-dar7" };
+    unparented.show (nullptr);
+    EXPECT_EQ (unparented.getNumChildComponents(), 0);
 
-        EXPECT_EQ (childNames (about.screen), juce::StringArray ({ "qnButton", "updateButton", "version" }));
-        about.input.click (about.inWindow (rightTile));
-        EXPECT_FALSE (about.screen.isVisible());
-    }
-    {
-        SCOPED_TRACE ("no about picture");
-        skin_test::ScopedDefaultSkin skin (skin_test::picturesWith ({ { "about", juce::Image() } }));
-        AboutOnDesktop about;
-        about.show();
+    useSkinWith ({ { "about", juce::Image() } });
+    openFocusedPanel();
+    openAbout();
+    EXPECT_EQ (aboutScreen(), nullptr);
 
-        EXPECT_EQ (about.screen.getParentComponent(), nullptr);
-        EXPECT_EQ (about.screen.getNumChildComponents(), 0);
-    }
-    {
-        SCOPED_TRACE ("no running application");
-        skin_test::ScopedDefaultSkin skin;
-        AboutOnDesktop about;
-        about.show();
+    useSkinWith ({ { "about_forum", juce::Image() } });
+    openFocusedPanel();
+    openAbout();
+    ASSERT_NE (aboutScreen(), nullptr);
+    EXPECT_EQ (aboutScreen()->getNumChildComponents(), 3);
+    EXPECT_EQ (part ("forumButton"), nullptr);
+    EXPECT_TRUE (dynamic_cast<juce::Label&> (*part ("version")).getText().isEmpty());
+    clickOnScreen (rightTile);
+    EXPECT_FALSE (aboutScreen()->isVisible());
+}
 
-        auto* label = dynamic_cast<juce::Label*> (about.child ("version"));
-        ASSERT_NE (label, nullptr);
-        EXPECT_TRUE (label->getText().isEmpty());
-        about.input.click (about.inWindow (versionLine));
-        EXPECT_TRUE (about.screen.isVisible());
-    }
+TEST_F (AboutTest, AReleaseAfterAPressInTheTopStripOpensTheScreenAlsoAfterAWindowDrag)
+{
+    openPanel();
+    window->click (panel_test::freeArea);
+    EXPECT_EQ (aboutScreen(), nullptr);
+
+    const auto windowPlace = window->windowPosition();
+    window->drag (panel_test::inStrip, { 60, 40 });
+
+    EXPECT_EQ (window->windowPosition(), windowPlace + juce::Point<int> (60, 40));
+    ASSERT_NE (aboutScreen(), nullptr);
+    EXPECT_TRUE (aboutScreen()->isVisible());
+    EXPECT_EQ (aboutScreen()->getBounds(), aboutPlace());
+}
+
+TEST_F (AboutTest, ThePressPointDecidesAndTheUnpluggedOverlayCoversAnOpenScreen)
+{
+    openPanel();
+    hardware.unplug (volume_test::soundDevice);
+    window->panel().update();
+
+    // Unplugged, a press on a control starts no drag, so the release can
+    // come in the strip.
+    const auto windowPlace = window->windowPosition();
+    const auto onSlider = panel_test::sliderCentre (panel_test::input);
+    window->drag (onSlider, panel_test::inStrip - onSlider);
+    EXPECT_EQ (window->windowPosition(), windowPlace);
+    EXPECT_EQ (aboutScreen(), nullptr);
+
+    openAbout();
+    ASSERT_NE (aboutScreen(), nullptr);
+
+    // A point of the about picture clear of the overlay's text.
+    const juce::Point<int> onScreen { 20, 100 };
+    const auto picture = skin_test::embeddedPicture ("about").getPixelAt (onScreen.x, onScreen.y);
+    ASSERT_LT (picture.getBrightness(), 0.8f);
+    const auto panelPoint = onScreen + aboutScreen()->getPosition();
+    const auto covered = window->snapshot().getPixelAt (panelPoint.x, panelPoint.y);
+    const auto expected = picture.interpolatedWith (juce::Colours::white, 0.5f);
+    EXPECT_NEAR (covered.getRed(), expected.getRed(), 2);
+    EXPECT_NEAR (covered.getGreen(), expected.getGreen(), 2);
+    EXPECT_NEAR (covered.getBlue(), expected.getBlue(), 2);
 }

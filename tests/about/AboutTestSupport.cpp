@@ -1,6 +1,6 @@
 #include "AboutTestSupport.h"
 
-#include "support/MessagePump.h"
+#include "skin/SkinTestSupport.h"
 
 #include <cstdlib>
 
@@ -35,56 +35,37 @@ namespace about_test
         return lines;
     }
 
-    void PeerInput::send (juce::Point<int> point, juce::ModifierKeys buttons)
+    void AboutTest::useSkinWith (std::map<juce::String, juce::Image> replacements)
     {
-        time += 300;
-        window.getPeer()->handleMouseEvent (juce::MouseInputSource::InputSourceType::mouse, point.toFloat(), buttons,
-                                            juce::MouseInputSource::defaultPressure,
-                                            juce::MouseInputSource::defaultOrientation, time);
-        test_support::pumpMessages (20);
+        window.reset();
+        juce::LookAndFeel::setDefaultLookAndFeel (nullptr);
+        // The skin's pictures are statics that its destructor clears.
+        skin.reset();
+        skin = std::make_unique<VolumeSkinLookAndFeel> (skin_test::picturesWith (replacements));
+        juce::LookAndFeel::setDefaultLookAndFeel (skin.get());
     }
 
-    bool PeerInput::key (const juce::KeyPress& key)
+    void AboutTest::openFocusedPanel()
     {
-        const auto used = window.getPeer()->handleKeyPress (key);
-        test_support::pumpMessages (20);
-        return used;
+        openPanel();
+        auto* peer = window->panel().getPeer();
+        test_support::pumpUntil ([peer] { peer->grabFocus(); return peer->isFocused(); }, 2000);
     }
 
-    AboutOnDesktop::AboutOnDesktop()
+    volume_panel::AboutScreen* AboutTest::aboutScreen()
     {
-        parent.setBounds (0, 0, 280, 360);
-        window.addAndMakeVisible (parent);
-        window.setBounds (300, 200, 280, 360);
-        window.addToDesktop (0);
-        window.setVisible (true);
-        // Focused, as after the user's click in the strip.
-        test_support::pumpUntil ([this]
-        {
-            if (window.isShowing())
-                window.getPeer()->grabFocus();
+        for (auto* child : window->panel().getChildren())
+            if (auto* screen = dynamic_cast<volume_panel::AboutScreen*> (child))
+                return screen;
 
-            return window.isShowing() && window.getPeer()->isFocused();
-        }, 2000);
+        return nullptr;
     }
 
-    AboutOnDesktop::~AboutOnDesktop()
+    juce::Component* AboutTest::part (const juce::String& name)
     {
-        window.removeFromDesktop();
-    }
-
-    void AboutOnDesktop::show()
-    {
-        screen.show (&parent);
-        // The buttons learn where their pictures lie when first painted.
-        test_support::pumpMessages (200);
-    }
-
-    juce::Component* AboutOnDesktop::child (const juce::String& name) const
-    {
-        for (auto* component : screen.getChildren())
-            if (component->getName() == name)
-                return component;
+        for (auto* child : aboutScreen()->getChildren())
+            if (child->getName() == name)
+                return child;
 
         return nullptr;
     }

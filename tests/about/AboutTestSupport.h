@@ -1,7 +1,11 @@
 #pragma once
 
 #include "app_lifecycle/Application.h"
+#include "panel/PanelTestSupport.h"
+#include "support/MessagePump.h"
 #include "volume_panel/volume_panel/AboutScreen.h"
+
+#include <map>
 
 namespace about_test
 {
@@ -33,53 +37,30 @@ namespace about_test
         juce::String savedPath;
     };
 
-    // Mouse events and keys handed to a window's peer, so that the
-    // framework's hit testing and focus decide where they go. Points are
-    // in the window's coordinates.
-    class PeerInput
+    // The panel in the main window, its about screen opened as the user
+    // opens it. Screen points are the about screen's own.
+    class AboutTest : public panel_test::PanelTest
     {
-    public:
-        explicit PeerInput (juce::Component& peerWindow) : window (peerWindow) {}
+    protected:
+        // With no panel open: a skin whose named pictures are replaced.
+        void useSkinWith (std::map<juce::String, juce::Image> replacements);
+        // The panel with its window focused, as after the user's click.
+        void openFocusedPanel();
+        // A click in the strip, then a paint: the buttons learn where their
+        // pictures lie when first painted.
+        void openAbout() { window->click (panel_test::inStrip); test_support::pumpMessages (200); }
+        void clickOnScreen (juce::Point<int> screenPoint) { window->click (screenPoint + aboutScreen()->getPosition()); }
 
-        void move (juce::Point<int> point)       { send (point, {}); }
-        void press (juce::Point<int> point)      { send (point, juce::ModifierKeys::leftButtonModifier); }
-        void release (juce::Point<int> point)    { send (point, {}); }
-        void click (juce::Point<int> point)      { press (point); release (point); }
-        bool key (const juce::KeyPress& key);
+        // The about screen once it is the panel's child, and its parts.
+        volume_panel::AboutScreen* aboutScreen();
+        juce::Component* part (const juce::String& name);
 
-    private:
-        void send (juce::Point<int> point, juce::ModifierKeys buttons);
-
-        juce::Component& window;
-        juce::int64 time = juce::Time::currentTimeMillis();
+        // (8, 30, 264, 300) in the program, whose panel lies at (0, 0) of its
+        // parent; this window's own title bar moves the panel, and the screen.
+        juce::Rectangle<int> aboutPlace() { return juce::Rectangle<int> (8, 30, 264, 300) + window->panel().getPosition(); }
     };
 
-    // An about screen and the panel's stand-in, a 280 x 360 parent at (0, 0)
-    // of a window on the desktop that counts the keys reaching it; the
-    // addresses opened are recorded. Screen points are the screen's own.
-    struct AboutOnDesktop
-    {
-        AboutOnDesktop();
-        ~AboutOnDesktop();
-
-        void show();
-        juce::Point<int> inWindow (juce::Point<int> screenPoint) const  { return screenPoint + screen.getPosition(); }
-        juce::Component* child (const juce::String& name) const;
-
-        struct KeyCountingComponent : juce::Component
-        {
-            bool keyPressed (const juce::KeyPress&) override    { ++keys; return false; }
-            int keys = 0;
-        };
-
-        juce::Component window;
-        KeyCountingComponent parent;
-        PeerInput input { window };
-        BrowserRecorder browser;
-        volume_panel::AboutScreen screen { "https://forum.quenmar.example/downloads/k-dar7" };
-    };
-
-    // Tile centres and the columns between tiles, in screen coordinates.
+    // Tile centres, the columns between tiles and the version line.
     const juce::Point<int> leftTile { 44, 258 }, centreTile { 133, 258 }, rightTile { 220, 258 };
     const juce::Point<int> gapLeftOfCentre { 89, 258 }, gapRightOfCentre { 177, 258 };
     const juce::Point<int> versionLine { 240, 15 };
