@@ -50,7 +50,10 @@ namespace panel_test
     void PanelWindow::drag (juce::Point<int> panelPoint, juce::Point<int> distance)
     {
         const auto start = panel().localPointToGlobal (panelPoint);
-        juce::String command ("xdotool");
+        // "mousemove --sync" waits for the pointer to move, forever when it
+        // is already there: start from beside the first point.
+        juce::String command ("xdotool mousemove ");
+        command << start.x + 1 << " " << start.y + 1 << " sleep 0.05";
         for (int step = 0; step <= 4; ++step)
         {
             const auto point = start + distance * step / 4;
