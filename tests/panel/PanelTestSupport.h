@@ -50,6 +50,8 @@ namespace panel_test
         juce::Point<int> windowPosition() const { return window.getScreenPosition(); }
 
     private:
+        void send (juce::Point<int> screenPoint, juce::ModifierKeys buttons);
+
         struct PaintCounter : juce::Component
         {
             void paint (juce::Graphics&) override { ++paints; }
