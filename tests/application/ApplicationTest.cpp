@@ -1,4 +1,4 @@
-#include "XServer.h"
+#include "support/XWindowState.h"
 
 #include "app_lifecycle/MainWindowRecord.h"
 #include "platform/coreaudio/SimulatedAudioHardware.h"
@@ -12,7 +12,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace application_tests;
+using namespace test_support;
 using app_lifecycle::MainWindowRecord;
 using volume_panel::VolumeApplication;
 using volume_panel::VolumePanelWindow;

@@ -4,7 +4,7 @@
 
 #include "ProbeProcess.h"
 #include "CacheFolder.h"
-#include "XWindowState.h"
+#include "support/XWindowState.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 
 using app_lifecycle::ApplicationWindow;
 using app_lifecycle::MainWindowRecord;
-using lifecycle_tests::isMappedOnScreen;
-using lifecycle_tests::waitUntilMapped;
+using test_support::isMappedOnScreen;
+using test_support::waitUntilMapped;
 
 namespace
 {

@@ -1,10 +1,10 @@
-#include "XWindowState.h"
+#include "support/XWindowState.h"
 
 #include "support/MessagePump.h"
 
 #include <X11/Xlib.h>
 
-namespace lifecycle_tests
+namespace test_support
 {
     namespace
     {
@@ -37,6 +37,19 @@ namespace lifecycle_tests
 
     bool waitUntilMapped (unsigned long windowId, bool mapped, int timeoutMilliseconds)
     {
-        return test_support::pumpUntil ([&] { return isMappedOnScreen (windowId) == mapped; }, timeoutMilliseconds);
+        return pumpUntil ([&] { return isMappedOnScreen (windowId) == mapped; }, timeoutMilliseconds);
+    }
+
+    void pressCloseBox (unsigned long windowId)
+    {
+        XEvent event {};
+        event.xclient.type = ClientMessage;
+        event.xclient.window = windowId;
+        event.xclient.message_type = XInternAtom (testConnection(), "_NET_CLOSE_WINDOW", False);
+        event.xclient.format = 32;
+        event.xclient.data.l[1] = 2; // from a pager: always honoured
+        XSendEvent (testConnection(), DefaultRootWindow (testConnection()), False,
+                    SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        XFlush (testConnection());
     }
 }
