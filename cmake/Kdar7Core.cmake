@@ -53,3 +53,7 @@ set_target_properties(kdar7_core PROPERTIES
     VISIBILITY_INLINES_HIDDEN TRUE
     C_VISIBILITY_PRESET hidden
     CXX_VISIBILITY_PRESET hidden)
+
+# The desktop's requests over the session bus.
+pkg_check_modules(SYSTEMD REQUIRED IMPORTED_TARGET libsystemd)
+target_link_libraries(kdar7_core PRIVATE PkgConfig::SYSTEMD)
