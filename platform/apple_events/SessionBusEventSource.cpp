@@ -2,9 +2,12 @@
 
 #include "platform/apple_events/AppleEvents.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <poll.h>
+#include <time.h>
 
 namespace platform
 {
@@ -77,6 +80,16 @@ namespace platform
             SD_BUS_METHOD ("ActivateAction", "sava{sv}", "", handleActivateAction, SD_BUS_VTABLE_UNPRIVILEGED),
             SD_BUS_VTABLE_END
         };
+
+        // From now to a CLOCK_MONOTONIC time in microseconds, at least 1.
+        int millisecondsUntil (std::uint64_t deadline)
+        {
+            timespec now {};
+            ::clock_gettime (CLOCK_MONOTONIC, &now);
+            const auto nowMicroseconds = (std::uint64_t) now.tv_sec * 1'000'000u + (std::uint64_t) now.tv_nsec / 1000u;
+            const auto left = deadline > nowMicroseconds ? (deadline - nowMicroseconds + 999u) / 1000u : 0u;
+            return (int) std::clamp<std::uint64_t> (left, 1u, std::numeric_limits<int>::max());
+        }
 
         juce::String objectPathFor (const juce::String& busName)
         {
@@ -171,28 +184,42 @@ namespace platform
     }
 
     // The message loop polls for what sd-bus asks: reading always, writing
-    // while a message waits to be sent.
+    // while a message waits to be sent; and the timer wakes it when a wait
+    // of sd-bus's own (the greeting, the name request) runs out.
     void SessionBusEventSource::watchDescriptor()
     {
         const auto descriptor = sd_bus_get_fd (bus.get());
         const auto wanted = sd_bus_get_events (bus.get());
+        std::uint64_t deadline = 0;
+        const auto timeoutKnown = sd_bus_get_timeout (bus.get(), &deadline);
 
-        if (descriptor < 0 || wanted < 0)
-            return giveUp ("lost the session bus (" + describeError (descriptor < 0 ? descriptor : wanted) + ")");
+        if (const auto r = std::min ({ descriptor, wanted, timeoutKnown }); r < 0)
+            return giveUp ("lost the session bus (" + describeError (r) + ")");
 
-        const auto events = static_cast<short> (wanted | POLLIN);
+        if (const auto events = static_cast<short> (wanted | POLLIN); descriptor != watchedDescriptor || events != watchedEvents)
+        {
+            stopWatching();
+            juce::LinuxEventLoop::registerFdCallback (descriptor, [this] (int) { processRequests(); }, events);
+            watchedDescriptor = descriptor;
+            watchedEvents = events;
+        }
 
-        if (descriptor == watchedDescriptor && events == watchedEvents)
-            return;
+        if (deadline == std::numeric_limits<std::uint64_t>::max())
+            stopTimer();
+        else
+            startTimer (millisecondsUntil (deadline));
+    }
 
-        stopWatching();
-        juce::LinuxEventLoop::registerFdCallback (descriptor, [this] (int) { processRequests(); }, events);
-        watchedDescriptor = descriptor;
-        watchedEvents = events;
+    void SessionBusEventSource::timerCallback()
+    {
+        stopTimer();
+        processRequests();
     }
 
     void SessionBusEventSource::stopWatching()
     {
+        stopTimer();
+
         if (watchedDescriptor < 0)
             return;
 

@@ -19,7 +19,8 @@ namespace platform
     // Without a session bus, when the name is owned by another program or
     // when the bus goes away, the program runs on with the signals alone and
     // says so once on stderr. Nothing here ever waits for the bus.
-    class SessionBusEventSource : private juce::DeletedAtShutdown
+    class SessionBusEventSource : private juce::DeletedAtShutdown,
+                                  private juce::Timer
     {
     public:
         // Connects and asks for the name; a second call changes nothing.
@@ -43,6 +44,7 @@ namespace platform
         void processRequests();
         void watchDescriptor();
         void stopWatching();
+        void timerCallback() override;
         void giveUp (const juce::String& reason);
 
         static int nameRequestAnswered (sd_bus_message* reply, void* source, sd_bus_error* error);
