@@ -234,6 +234,33 @@ TEST_F (DesktopRequests, WithoutASessionBusItSaysSoOnceAndRunsOnSignals)
     EXPECT_NE (errors[0].find ("signals only"), std::string::npos) << errors[0];
 }
 
+// A panel with a lock of its own (another cache folder) finds the name
+// taken: the calls keep going to the first.
+TEST_F (DesktopRequests, WhenAnotherProgramOwnsTheNameItSaysSoAndRunsOnSignals)
+{
+    ASSERT_NO_FATAL_FAILURE (startPanel());
+    const auto first = panel->processId();
+
+    CacheFolder otherCache;
+    ProbeProcess second ({}, { { "XDG_CACHE_HOME", otherCache.path() } }, PANEL_PROGRAM_PATH);
+    const auto secondWindow = desktop_tests::findPanelWindow (second.processId(), true);
+    ASSERT_TRUE (secondWindow.has_value());
+    ASSERT_TRUE (test_support::pumpUntil ([&] { return ! second.errorLines().empty(); }, 5000));
+
+    const auto errors = second.errorLines();
+    ASSERT_EQ (errors.size(), 1u);
+    EXPECT_NE (errors[0].find ("is owned by another program"), std::string::npos) << errors[0];
+    EXPECT_EQ (bus.ownerOf (panelBusName), first);
+
+    ASSERT_NO_FATAL_FAILURE (hide (*secondWindow, Hide::closeBox));
+    second.sendSignal (SIGUSR1);
+    EXPECT_TRUE (test_support::waitUntilMapped (*secondWindow, true));
+
+    second.sendSignal (SIGTERM);
+    EXPECT_EQ (second.waitForExit (10000), 0);
+    EXPECT_EQ (second.errorLines().size(), 1u);
+}
+
 TEST_F (DesktopRequests, ABusThatGoesAwayLeavesItRunningOnSignals)
 {
     ProbeProcess privateBus ({ "--session", "--nofork", "--print-address=1" }, {}, "dbus-daemon");
