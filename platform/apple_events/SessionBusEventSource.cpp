@@ -3,6 +3,7 @@
 #include "platform/apple_events/AppleEvents.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <limits>
@@ -129,7 +130,9 @@ namespace platform
         requestedName = busName;
         sd_bus* opened = nullptr;
 
-        if (const auto r = sd_bus_open_user (&opened); r < 0)
+        if (const auto r = sd_bus_open_user (&opened); r == -ENOMEDIUM)
+            return giveUp ("no session bus (neither DBUS_SESSION_BUS_ADDRESS nor XDG_RUNTIME_DIR is set)");
+        else if (r < 0)
             return giveUp ("no session bus (" + describeError (r) + ")");
 
         bus.reset (opened);
