@@ -63,12 +63,13 @@ namespace end_to_end
         const auto pid = soundServerScript ("pid").getIntValue();
         ASSERT_GT (pid, 0);
         ::kill (pid, SIGKILL);
-        // Waits until the dead daemon is gone for good.
-        soundServerScript ("stop");
     }
 
     void SoundServer::start()
     {
+        // Waits until a killed daemon is gone for good, which start takes
+        // for running until then.
+        soundServerScript ("stop");
         soundServerScript ("start");
     }
 

@@ -21,7 +21,8 @@ namespace end_to_end
         double outputPercent();
         bool outputMuted();
 
-        // Killed outright, then a new daemon in its place, on the same socket.
+        // Kills the daemon outright; starts a new one in its place, on the
+        // same socket.
         void kill();
         void start();
 
