@@ -26,6 +26,9 @@ namespace
 
         void TearDown() override
         {
+            // The next test finds the server as the first did.
+            server.unloadDevice();
+
             if (HasFatalFailure())
                 return;
 

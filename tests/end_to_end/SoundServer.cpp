@@ -32,12 +32,20 @@ namespace end_to_end
     void SoundServer::unloadDevice()
     {
         unloadInput();
-        pactl ({ "unload-module", sinkModule });
+        unload (sinkModule);
     }
 
     void SoundServer::unloadInput()
     {
-        pactl ({ "unload-module", sourceModule });
+        unload (sourceModule);
+    }
+
+    void SoundServer::unload (juce::String& module)
+    {
+        if (module.isNotEmpty())
+            pactl ({ "unload-module", module });
+
+        module.clear();
     }
 
     void SoundServer::setLevels (int inputPercent, int outputPercent)
@@ -63,6 +71,9 @@ namespace end_to_end
         const auto pid = soundServerScript ("pid").getIntValue();
         ASSERT_GT (pid, 0);
         ::kill (pid, SIGKILL);
+        // The device went with it.
+        sinkModule.clear();
+        sourceModule.clear();
     }
 
     void SoundServer::start()

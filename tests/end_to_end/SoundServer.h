@@ -11,7 +11,8 @@ namespace end_to_end
     {
     public:
         // A null sink and a null source with the K-DAR7's name, at these
-        // levels in percent of the normal volume.
+        // levels in percent of the normal volume. Unloading leaves the
+        // server as it was before.
         void loadDevice (int inputPercent, int outputPercent);
         void unloadDevice();
         void unloadInput();
@@ -27,6 +28,7 @@ namespace end_to_end
         void start();
 
     private:
+        void unload (juce::String& module);
         juce::String pactl (const juce::StringArray& arguments);
 
         juce::String sinkModule, sourceModule;
