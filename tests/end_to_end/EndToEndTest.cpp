@@ -95,11 +95,15 @@ TEST_F (PanelOnSoundServer, ShowsTheDeviceUnpluggedWhileItOrItsServerIsGoneAndTa
     server.loadDevice (10, 90);
     EXPECT_TRUE (showsWithinOnePoll ([] (const PanelScreenshot& screen) { return showsControlsAt (screen, 10, 90); }));
 
-    // The input slider then takes no clicks: the panel shows why.
+    // From the next poll on, the input slider takes no clicks and the panel
+    // shows why. A click before that goes to the slider and shows nothing.
     server.unloadInput();
-    const auto deadline = juce::Time::getMillisecondCounter() + onePoll;
-    do
+    bool tipShown = false;
+    for (const auto deadline = juce::Time::getMillisecondCounter() + onePoll;
+         ! tipShown && juce::Time::getMillisecondCounter() < deadline;)
+    {
         panel.click (sliderCentre (input));
-    while (! panel.screenshot().showsInputTip() && juce::Time::getMillisecondCounter() < deadline);
-    EXPECT_TRUE (panel.screenshot().showsInputTip());
+        tipShown = panel.waitUntilShown ([] (const PanelScreenshot& screen) { return screen.showsInputTip(); }, 300);
+    }
+    EXPECT_TRUE (tipShown);
 }
