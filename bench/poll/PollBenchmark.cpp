@@ -38,6 +38,22 @@ namespace
             shell ("pactl load-module module-null-sink sink_name=extra" + std::to_string (extraSinksLoaded) + " >/dev/null");
     }
 
+    // The first polls after many sinks came may go to fetching them.
+    bool waitUntilFound (volume::Traverser& traverser)
+    {
+        for (int attempt = 0; attempt < 50; ++attempt)
+        {
+            bool input = false, output = false;
+
+            if (traverser.isDeviceConnected (input, output) && input && output)
+                return true;
+
+            std::this_thread::sleep_for (std::chrono::milliseconds (200));
+        }
+
+        return false;
+    }
+
     // The panel polls every two seconds; polls here come closer, but with a
     // pause of ten times their own length, so the device object's budget for
     // waiting on the server is never what the figures measure.
@@ -46,6 +62,9 @@ namespace
         loadExtraSinksUpTo ((int) state.range (0));
         volume::Traverser traverser (deviceName, 2, 2);
         std::vector<double> milliseconds;
+
+        if (! waitUntilFound (traverser))
+            state.SkipWithError ("the K-DAR7 was not found");
 
         for (auto _ : state)
         {

@@ -59,11 +59,42 @@ namespace platform
         return devices;
     }
 
+    // One device alone, without making all of them: every call of a search
+    // looks one up.
     std::optional<ServerDevice> ServerDeviceMap::find (const ServerLists& lists, AudioDeviceID id)
     {
-        for (auto& device : devicesOf (lists))
-            if (device.id == id)
-                return std::move (device);
+        const auto object = objectOf (id);
+
+        if (! object.has_value())
+            return {};
+
+        if (object->kind == Kind::card)
+        {
+            for (const auto& card : lists.cards)
+            {
+                if (card.index != object->index)
+                    continue;
+
+                ServerDevice device { id, card.description, firstOfCard (lists.sinks, card.index), firstOfCard (lists.sources, card.index) };
+
+                if (device.output.has_value() || device.input.has_value())
+                    return device;
+            }
+
+            return {};
+        }
+
+        const auto& nodes = object->kind == Kind::sink ? lists.sinks : lists.sources;
+
+        for (const auto& node : nodes)
+        {
+            if (node.index != object->index || ! isCardlessScope (node))
+                continue;
+
+            ServerDevice device { id, node.description, {}, {} };
+            (object->kind == Kind::sink ? device.output : device.input) = node;
+            return device;
+        }
 
         return {};
     }

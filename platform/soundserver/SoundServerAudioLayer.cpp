@@ -2,6 +2,7 @@
 
 #include "platform/corefoundation/CFString.h"
 
+#include <pulse/introspect.h>
 #include <pulse/volume.h>
 
 #include <algorithm>
@@ -67,6 +68,19 @@ namespace platform
             return scaled;
         }
 
+        struct SuccessAnswer
+        {
+            bool finished = false;
+            bool succeeded = false;
+        };
+
+        void noteSuccess (pa_context*, int success, void* userData)
+        {
+            auto& answer = *static_cast<SuccessAnswer*> (userData);
+            answer.finished = true;
+            answer.succeeded = success != 0;
+        }
+
         OSStatus writeName (const juce::String& name, UInt32* ioSize, void* outData)
         {
             if (*ioSize < sizeof (CFStringRef))
@@ -86,8 +100,7 @@ namespace platform
     }
 
     SoundServerAudioLayer::SoundServerAudioLayer()
-        : connection (clientName),
-          queries (connection)
+        : connection (clientName)
     {
     }
 
@@ -97,9 +110,9 @@ namespace platform
         if (property != kAudioHardwarePropertyDevices)
             return kAudioHardwareUnknownPropertyError;
 
-        const auto lists = queries.fetchAll();
+        const auto* lists = connection.lists (true);
 
-        if (! lists.has_value())
+        if (lists == nullptr)
             return kAudioHardwareUnspecifiedError;
 
         if (outSize != nullptr)
@@ -121,9 +134,9 @@ namespace platform
         if (ioSize == nullptr)
             return kAudioHardwareBadParameterError;
 
-        const auto lists = queries.fetchAll();
+        const auto* lists = connection.lists (true);
 
-        if (! lists.has_value())
+        if (lists == nullptr)
             return kAudioHardwareUnspecifiedError;
 
         const auto devices = ServerDeviceMap::devicesOf (*lists);
@@ -239,20 +252,18 @@ namespace platform
         if (mute > 1)
             return kAudioHardwareBadParameterError;
 
-        return queries.setMute (node, isInput != 0, mute == 1) ? kAudioHardwareNoError : kAudioHardwareUnspecifiedError;
+        return setMute (node, isInput, mute == 1) ? kAudioHardwareNoError : kAudioHardwareUnspecifiedError;
     }
 
     //==============================================================================
     OSStatus SoundServerAudioLayer::lookUpScope (AudioDeviceID id, Boolean isInput, ServerDevice& device)
     {
-        const auto object = ServerDeviceMap::objectOf (id);
-
-        if (! object.has_value())
+        if (! ServerDeviceMap::objectOf (id).has_value())
             return kAudioHardwareBadDeviceError;
 
-        const auto lists = queries.fetchAround (*object, isInput != 0);
+        const auto* lists = connection.lists (false);
 
-        if (! lists.has_value())
+        if (lists == nullptr)
             return kAudioHardwareUnspecifiedError;
 
         auto found = ServerDeviceMap::find (*lists, id);
@@ -281,6 +292,53 @@ namespace platform
         else
             volumes[element - 1] = *raw;
 
-        return queries.setVolumes (node, isInput != 0, volumes) ? kAudioHardwareNoError : kAudioHardwareUnspecifiedError;
+        return setVolumes (node, isInput, volumes) ? kAudioHardwareNoError : kAudioHardwareUnspecifiedError;
+    }
+
+    // The server announces the change after it has answered the write; one
+    // more question makes sure that what follows reads the new state.
+    void SoundServerAudioLayer::awaitChange()
+    {
+        connection.lists (true);
+    }
+
+    bool SoundServerAudioLayer::setVolumes (const ServerNode& node, Boolean isInput, const std::vector<UInt32>& channelVolumes)
+    {
+        pa_cvolume volume;
+        pa_cvolume_init (&volume);
+        volume.channels = (uint8_t) std::min<size_t> (channelVolumes.size(), PA_CHANNELS_MAX);
+        std::copy_n (channelVolumes.begin(), volume.channels, volume.values);
+
+        if (! pa_cvolume_valid (&volume))
+            return false;
+
+        SuccessAnswer answer;
+        const bool answered = connection.exchange ([&] (pa_context* context) {
+            return std::vector<pa_operation*> { isInput != 0 ? pa_context_set_source_volume_by_index (context, node.index, &volume, noteSuccess, &answer)
+                                                             : pa_context_set_sink_volume_by_index (context, node.index, &volume, noteSuccess, &answer) };
+        }, [&answer] { return answer.finished; });
+
+        const bool written = answered && answer.succeeded;
+
+        if (written)
+            awaitChange();
+
+        return written;
+    }
+
+    bool SoundServerAudioLayer::setMute (const ServerNode& node, Boolean isInput, bool mute)
+    {
+        SuccessAnswer answer;
+        const bool answered = connection.exchange ([&] (pa_context* context) {
+            return std::vector<pa_operation*> { isInput != 0 ? pa_context_set_source_mute_by_index (context, node.index, mute, noteSuccess, &answer)
+                                                             : pa_context_set_sink_mute_by_index (context, node.index, mute, noteSuccess, &answer) };
+        }, [&answer] { return answer.finished; });
+
+        const bool written = answered && answer.succeeded;
+
+        if (written)
+            awaitChange();
+
+        return written;
     }
 }

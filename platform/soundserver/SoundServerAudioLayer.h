@@ -1,7 +1,8 @@
 #pragma once
 
 #include "platform/coreaudio/CoreAudioTypes.h"
-#include "platform/soundserver/SoundServerQueries.h"
+#include "platform/soundserver/ServerDeviceMap.h"
+#include "platform/soundserver/SoundServerConnection.h"
 
 namespace platform
 {
@@ -10,7 +11,8 @@ namespace platform
     // whole sink or source (its loudest channel; a write sets that level and
     // keeps the balance), elements 1..n its channels in channel-map order.
     // The volume scalar is the server's volume over its normal volume. Mute
-    // is at element 0 only. Nothing is kept between calls but the connection.
+    // is at element 0 only. Nothing is kept between calls but the connection
+    // and what it hears; the device list asks the server every time.
     class SoundServerAudioLayer
     {
     public:
@@ -32,11 +34,14 @@ namespace platform
 
     private:
         SoundServerConnection connection;
-        SoundServerQueries queries;
 
         // The device with that id as the server has it now, or why there is
         // none; the scope's name and node come with it.
         OSStatus lookUpScope (AudioDeviceID id, Boolean isInput, ServerDevice& device);
         OSStatus writeVolume (const ServerNode& node, UInt32 element, Boolean isInput, Float32 level);
+        // False when the server cannot be had or refuses.
+        bool setVolumes (const ServerNode& node, Boolean isInput, const std::vector<UInt32>& channelVolumes);
+        bool setMute (const ServerNode& node, Boolean isInput, bool mute);
+        void awaitChange();
     };
 }

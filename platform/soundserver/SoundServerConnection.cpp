@@ -1,5 +1,7 @@
 #include "platform/soundserver/SoundServerConnection.h"
 
+#include <pulse/introspect.h>
+
 #include <algorithm>
 
 namespace platform
@@ -61,6 +63,18 @@ namespace platform
 
     SoundServerConnection::~SoundServerConnection() = default;
 
+    const ServerLists* SoundServerConnection::lists (bool askServer)
+    {
+        bool answered = ! askServer;
+        const auto noteAnswer = [] (pa_context*, const pa_server_info*, void* flag) { *static_cast<bool*> (flag) = true; };
+        const bool settled = exchange ([&] (pa_context* readyContext) {
+            return askServer ? std::vector<pa_operation*> { pa_context_get_server_info (readyContext, noteAnswer, &answered) }
+                             : std::vector<pa_operation*>();
+        }, [&] { return answered && mirror.isSettled(); });
+
+        return settled ? &mirror.lists() : nullptr;
+    }
+
     bool SoundServerConnection::exchange (const Sender& send, const std::function<bool()>& isAnswered)
     {
         const auto start = Clock::now();
@@ -74,16 +88,24 @@ namespace platform
             return false;
 
         const auto deadline = start + allowed;
+        const auto answersBefore = mirror.answersReceived();
         const bool answered = (isReady() || connect (deadline)) && sendAndWait (send, isAnswered, deadline);
 
         const auto end = Clock::now();
         budget.spend (std::chrono::duration_cast<WaitBudget::Duration> (end - start), end);
 
-        if (! answered)
+        // A server still sending what the connection asked for (many
+        // devices, many changes at once) is busy, not gone: the next call
+        // goes on from there.
+        const bool busy = isReady() && mirror.answersReceived() != answersBefore;
+
+        if (! answered && ! busy)
         {
             // A connection that failed or fell silent is not trusted again:
-            // late answers to abandoned requests must never be taken for new ones.
+            // late answers to abandoned requests must never be taken for new
+            // ones, and what it heard may be incomplete.
             context.reset();
+            mirror.clear();
             retryAfter = end + retryDelay;
         }
 
@@ -102,13 +124,28 @@ namespace platform
         if (context == nullptr || pa_context_connect (context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
             return false;
 
-        runUntil ([this] { return pa_context_get_state (context.get()) == PA_CONTEXT_READY; }, deadline);
-        return isReady();
+        if (! runUntil ([this] { return pa_context_get_state (context.get()) == PA_CONTEXT_READY; }, deadline))
+            return false;
+
+        mirror.start (context.get());
+        return runUntil ([this] { return mirror.isSettled(); }, deadline) && isReady();
+    }
+
+    // What the server has sent meanwhile (announced changes above all),
+    // without waiting for more.
+    void SoundServerConnection::dispatchArrived()
+    {
+        constexpr int mostRounds = 1000;
+
+        for (int round = 0; round < mostRounds && pa_mainloop_iterate (mainLoop.get(), 0, nullptr) > 0; ++round)
+        {
+        }
     }
 
     bool SoundServerConnection::sendAndWait (const Sender& send, const std::function<bool()>& isAnswered,
                                              Clock::time_point deadline)
     {
+        dispatchArrived();
         const auto operations = send (context.get());
         const bool allSent = std::none_of (operations.begin(), operations.end(), [] (auto* operation) { return operation == nullptr; });
         const bool answered = allSent && runUntil (isAnswered, deadline) && isReady();

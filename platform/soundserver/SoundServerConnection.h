@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/soundserver/ServerMirror.h"
 #include "platform/soundserver/WaitBudget.h"
 
 #include <pulse/context.h>
@@ -14,10 +15,10 @@ namespace platform
 {
     // The one connection to the sound server, driven synchronously on the
     // calling thread over a libpulse main loop of its own: no thread, and
-    // every callback of the server runs inside exchange. It never starts a
-    // server. Waiting draws from one shared budget, so a server that stops
-    // answering costs one short wait, after which calls fail at once until a
-    // retry delay has passed; the first exchange after it reconnects.
+    // every callback of the server runs inside a call of this class. It never
+    // starts a server. Waiting draws from one shared budget, so a server that
+    // stops answering costs one short wait, after which calls fail at once
+    // until a retry delay has passed; the first call after it reconnects.
     class SoundServerConnection
     {
     public:
@@ -27,6 +28,13 @@ namespace platform
 
         explicit SoundServerConnection (const char* clientName);
         ~SoundServerConnection();
+
+        // The server's cards, sinks and sources. Asking the server, they are
+        // as it has them now: it answers a question after every change that
+        // it announced before. Otherwise they are as the connection last
+        // heard, with what has arrived since. Null when the server cannot be
+        // had.
+        const ServerLists* lists (bool askServer);
 
         // Connects if need be, sends the requests and runs the main loop
         // until isAnswered holds. False when the server cannot be reached,
@@ -43,11 +51,13 @@ namespace platform
         const char* const clientName;
         std::unique_ptr<pa_mainloop, MainLoopDeleter> mainLoop;
         std::unique_ptr<pa_context, ContextDeleter> context;
+        ServerMirror mirror;
         WaitBudget budget;
         Clock::time_point retryAfter {};
 
         bool isReady() const;
         bool connect (Clock::time_point deadline);
+        void dispatchArrived();
         bool sendAndWait (const Sender& send, const std::function<bool()>& isAnswered, Clock::time_point deadline);
         bool runUntil (const std::function<bool()>& isDone, Clock::time_point deadline);
     };
