@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <iostream>
 #include <sys/file.h>
@@ -94,6 +95,13 @@ namespace
     class DesktopRequests : public testing::Test
     {
     protected:
+        // A K-DAR7 on the test's own sound server, so that the panel's
+        // controls answer clicks.
+        static void SetUpTestSuite()
+        {
+            ASSERT_EQ (std::system (SCRIPTS_FOLDER "/stand-in-device load"), 0);
+        }
+
         void SetUp() override
         {
             if (std::getenv ("DBUS_SESSION_BUS_ADDRESS") == nullptr)
