@@ -44,10 +44,11 @@ namespace
     protected:
         void SetUp() override
         {
-            // A prefix with a space, as some users' home folders have.
+            // A relative prefix with a space: the files must still name
+            // the program by its absolute path.
             prefix = cache.get().getChildFile ("installed here");
-            const auto command = std::string ("\"" CMAKE_COMMAND_PATH "\" --install \"" PANEL_BUILD_DIR "\" --prefix \"")
-                               + prefix.getFullPathName().toStdString() + "\" >/dev/null";
+            const auto command = "cd \"" + cache.path() + "\" && \"" CMAKE_COMMAND_PATH "\" --install \"" PANEL_BUILD_DIR "\""
+                               + " --prefix \"installed here\" >/dev/null";
             ASSERT_EQ (std::system (command.c_str()), 0);
         }
 

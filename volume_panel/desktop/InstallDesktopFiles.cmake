@@ -3,10 +3,12 @@
 # is known only then. Expects KDAR7_DESKTOP_ID, KDAR7_DESKTOP_SOURCE_DIR,
 # KDAR7_INSTALL_BINDIR and KDAR7_INSTALL_DATADIR (relative or absolute).
 
+# A relative prefix is taken from the folder cmake --install runs in, as
+# the installed files are; the files name the program by its absolute path.
+get_filename_component(prefix "${CMAKE_INSTALL_PREFIX}" ABSOLUTE BASE_DIR "${CMAKE_CURRENT_BINARY_DIR}")
+
 foreach(dir IN ITEMS KDAR7_INSTALL_BINDIR KDAR7_INSTALL_DATADIR)
-    if(NOT IS_ABSOLUTE "${${dir}}")
-        set(${dir} "${CMAKE_INSTALL_PREFIX}/${${dir}}")
-    endif()
+    get_filename_component(${dir} "${${dir}}" ABSOLUTE BASE_DIR "${prefix}")
 endforeach()
 
 set(program "${KDAR7_INSTALL_BINDIR}/kdar7-volume-panel")
@@ -22,8 +24,9 @@ foreach(file IN ITEMS
         "applications/${KDAR7_DESKTOP_ID}.desktop"
         "dbus-1/services/${KDAR7_DESKTOP_ID}.service")
     get_filename_component(name "${file}" NAME)
-    set(target "$ENV{DESTDIR}${KDAR7_INSTALL_DATADIR}/${file}")
-    message(STATUS "Installing: ${target}")
-    configure_file("${KDAR7_DESKTOP_SOURCE_DIR}/${name}.in" "${target}" @ONLY)
-    list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${target}")
+    set(installed "${KDAR7_INSTALL_DATADIR}/${file}")
+    message(STATUS "Installing: $ENV{DESTDIR}${installed}")
+    configure_file("${KDAR7_DESKTOP_SOURCE_DIR}/${name}.in" "$ENV{DESTDIR}${installed}" @ONLY)
+    # Recorded without DESTDIR, as cmake records the other files.
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${installed}")
 endforeach()
