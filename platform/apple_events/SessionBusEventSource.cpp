@@ -154,7 +154,11 @@ namespace platform
 
         if (const auto* error = sd_bus_message_get_error (reply))
         {
-            source.failure = "the session bus refused the name " + source.requestedName + " (" + error->message + ")";
+            // sd-bus itself answers NoReply when the connection closed or
+            // the greeting or the request timed out: nothing was refused.
+            source.failure = sd_bus_error_has_name (error, SD_BUS_ERROR_NO_REPLY)
+                           ? "no session bus answered (" + juce::String (error->message) + ")"
+                           : "the session bus refused the name " + source.requestedName + " (" + error->message + ")";
             return 0;
         }
 
