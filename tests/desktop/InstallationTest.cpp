@@ -87,8 +87,6 @@ TEST_F (Installation, InstallsTheProgramItsDesktopEntryItsServiceAndItsIconsAndN
     const auto program = installed ("bin/kdar7-volume-panel").getFullPathName();
     EXPECT_EQ (::access (program.toRawUTF8(), X_OK), 0);
     EXPECT_TRUE (entryText.contains ("Exec=\"" + program + "\"\n"));
-    EXPECT_EQ (installed ("share/dbus-1/services/example.quenmar.Kdar7VolumePanel.service").loadFileAsString(),
-               "[D-BUS Service]\nName=example.quenmar.Kdar7VolumePanel\nExec=\"" + program + "\"\n");
 
     for (const auto size : { 16, 22, 24, 32, 48, 64, 128, 256 })
     {

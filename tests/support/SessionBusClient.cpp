@@ -10,6 +10,14 @@ namespace test_support
         constexpr auto interfaceName = "org.freedesktop.Application";
         constexpr std::uint64_t callTimeoutMicroseconds = 10'000'000;
 
+        // The object path under which a name serves the interface.
+        std::string objectPathOf (const std::string& name)
+        {
+            auto path = "/" + name;
+            std::replace (path.begin(), path.end(), '.', '/');
+            return path;
+        }
+
         // An empty a{sv}, the platform data every method of the interface ends with.
         int appendNoPlatformData (sd_bus_message* message)
         {
@@ -48,13 +56,6 @@ namespace test_support
             sd_bus_message_unref (message);
             return result;
         }
-    }
-
-    std::string objectPathOf (const std::string& name)
-    {
-        auto path = "/" + name;
-        std::replace (path.begin(), path.end(), '.', '/');
-        return path;
     }
 
     SessionBusClient::SessionBusClient (const std::string& address)

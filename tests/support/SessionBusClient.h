@@ -53,7 +53,4 @@ namespace test_support
     private:
         sd_bus* bus = nullptr;
     };
-
-    // The object path under which a name serves the interface.
-    std::string objectPathOf (const std::string& name);
 }
