@@ -3,71 +3,50 @@
 #include "Command.h"
 
 #include <csignal>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-
-extern char** environ;
 
 namespace end_to_end
 {
     PanelProcess::PanelProcess()
-        : folder (juce::File::createTempFile ("end-to-end")),
-          errorFile (folder.getChildFile ("panel.err"))
+        : folder (juce::File::createTempFile ("end-to-end"))
     {
         folder.createDirectory();
     }
 
+    // The panel goes before its cache folder.
     PanelProcess::~PanelProcess()
     {
-        if (pid > 0 && ::kill (pid, SIGKILL) == 0)
-            ::waitpid (pid, nullptr, 0);
-
+        process.reset();
         folder.deleteRecursively();
     }
 
-    // env execs the program, which keeps the process id.
     bool PanelProcess::start()
     {
-        const auto cacheSetting = "XDG_CACHE_HOME=" + folder.getFullPathName().toStdString();
-        const char* argv[] { "env", cacheSetting.c_str(), PANEL_PROGRAM_PATH, nullptr };
-
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init (&actions);
-        posix_spawn_file_actions_addopen (&actions, STDERR_FILENO, errorFile.getFullPathName().toRawUTF8(),
-                                          O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const auto spawned = ::posix_spawnp (&pid, "env", &actions, nullptr, const_cast<char**> (argv), environ);
-        posix_spawn_file_actions_destroy (&actions);
-
-        if (spawned != 0)
-        {
-            pid = -1;
-            return false;
-        }
-
-        window = runCommand ({ "xdotool", "search", "--sync", "--onlyvisible", "--pid", juce::String (pid) })
+        process = std::make_unique<lifecycle_tests::ProbeProcess> (std::vector<std::string> {},
+                                                                    std::map<std::string, std::string> { { "XDG_CACHE_HOME", folder.getFullPathName().toStdString() } },
+                                                                    PANEL_PROGRAM_PATH);
+        window = runCommand ({ "xdotool", "search", "--sync", "--onlyvisible", "--pid", juce::String (process->processId()) })
                      .upToFirstOccurrenceOf ("\n", false, false);
         return window.isNotEmpty();
     }
 
     std::optional<int> PanelProcess::quit()
     {
-        // Never -1, which would signal every process of the user.
-        if (pid <= 0)
+        if (process == nullptr)
             return std::nullopt;
 
-        ::kill (pid, SIGTERM);
+        process->sendSignal (SIGTERM);
+        return process->waitForExit (10000);
+    }
 
-        for (int waited = 0; waited < 10000; waited += 10, juce::Thread::sleep (10))
-        {
-            if (int status = 0; ::waitpid (pid, &status, WNOHANG) == pid)
-            {
-                pid = -1;
-                return WIFEXITED (status) ? std::optional<int> (WEXITSTATUS (status)) : std::nullopt;
-            }
-        }
+    juce::String PanelProcess::errorOutput()
+    {
+        juce::StringArray lines;
 
-        return std::nullopt;
+        if (process != nullptr)
+            for (const auto& line : process->errorLines())
+                lines.add (line);
+
+        return lines.joinIntoString ("\n");
     }
 
     PanelScreenshot PanelProcess::screenshot()

@@ -2,9 +2,11 @@
 
 #include "PanelScreenshot.h"
 
+#include "../lifecycle/ProbeProcess.h"
+
 #include <functional>
+#include <memory>
 #include <optional>
-#include <sys/types.h>
 
 namespace end_to_end
 {
@@ -17,12 +19,15 @@ namespace end_to_end
         PanelProcess();
         ~PanelProcess();
 
+        PanelProcess (const PanelProcess&) = delete;
+        PanelProcess& operator= (const PanelProcess&) = delete;
+
         // Starts the program and waits for its window; false when none came.
         bool start();
         // The quit request of the desktop (SIGTERM); the exit status, or
         // nothing when it did not exit on its own.
         std::optional<int> quit();
-        juce::String errorOutput() const { return errorFile.loadFileAsString(); }
+        juce::String errorOutput();
 
         // What the window shows, in panel coordinates.
         PanelScreenshot screenshot();
@@ -38,8 +43,7 @@ namespace end_to_end
         juce::StringArray moveTo (juce::Point<int> panelPoint) const;
 
         const juce::File folder;
-        const juce::File errorFile;
-        pid_t pid = -1;
+        std::unique_ptr<lifecycle_tests::ProbeProcess> process;
         juce::String window;
     };
 }
