@@ -6,23 +6,10 @@
 
 namespace end_to_end
 {
-    PanelProcess::PanelProcess()
-        : folder (juce::File::createTempFile ("end-to-end"))
-    {
-        folder.createDirectory();
-    }
-
-    // The panel goes before its cache folder.
-    PanelProcess::~PanelProcess()
-    {
-        process.reset();
-        folder.deleteRecursively();
-    }
-
     bool PanelProcess::start()
     {
         process = std::make_unique<lifecycle_tests::ProbeProcess> (std::vector<std::string> {},
-                                                                    std::map<std::string, std::string> { { "XDG_CACHE_HOME", folder.getFullPathName().toStdString() } },
+                                                                    std::map<std::string, std::string> { { "XDG_CACHE_HOME", folder.path() } },
                                                                     PANEL_PROGRAM_PATH);
         window = runCommand ({ "xdotool", "search", "--sync", "--onlyvisible", "--pid", juce::String (process->processId()) })
                      .upToFirstOccurrenceOf ("\n", false, false);
@@ -51,7 +38,7 @@ namespace end_to_end
 
     PanelScreenshot PanelProcess::screenshot()
     {
-        const auto file = folder.getChildFile ("screenshot.png");
+        const auto file = folder.get().getChildFile ("screenshot.png");
         runCommand ({ "import", "-window", window, file.getFullPathName() });
         return PanelScreenshot (juce::ImageFileFormat::loadFrom (file));
     }

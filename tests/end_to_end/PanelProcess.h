@@ -2,6 +2,7 @@
 
 #include "PanelScreenshot.h"
 
+#include "../lifecycle/CacheFolder.h"
 #include "../lifecycle/ProbeProcess.h"
 
 #include <functional>
@@ -16,12 +17,6 @@ namespace end_to_end
     class PanelProcess
     {
     public:
-        PanelProcess();
-        ~PanelProcess();
-
-        PanelProcess (const PanelProcess&) = delete;
-        PanelProcess& operator= (const PanelProcess&) = delete;
-
         // Starts the program and waits for its window; false when none came.
         bool start();
         // The quit request of the desktop (SIGTERM); the exit status, or
@@ -42,7 +37,8 @@ namespace end_to_end
         void xdotool (const juce::StringArray& actions);
         juce::StringArray moveTo (juce::Point<int> panelPoint) const;
 
-        const juce::File folder;
+        // The panel ends before its cache folder goes.
+        lifecycle_tests::CacheFolder folder;
         std::unique_ptr<lifecycle_tests::ProbeProcess> process;
         juce::String window;
     };
