@@ -16,8 +16,11 @@ file(GLOB_RECURSE KDAR7_CORE_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/volume_skin/*.cpp
     ${CMAKE_SOURCE_DIR}/app_lifecycle/*.cpp
     ${CMAKE_SOURCE_DIR}/volume_panel/*.cpp)
-# The program's entry point is not part of the library.
+# The program's entry point is not part of the library, nor are the two back
+# ends of the audio layer: each program links the one it runs on.
 list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/volume_panel/volume_panel/Main\\.cpp$")
+list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/coreaudio/Simulated[^/]*\\.cpp$")
+list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/soundserver/")
 
 add_library(kdar7_core STATIC ${KDAR7_CORE_SOURCES})
 # The patched module's folder comes before the installed modules' folder.
@@ -56,3 +59,23 @@ set_target_properties(kdar7_core PROPERTIES
     VISIBILITY_INLINES_HIDDEN TRUE
     C_VISIBILITY_PRESET hidden
     CXX_VISIBILITY_PRESET hidden)
+
+# The audio layer's back ends. kdar7_core calls the five audio layer
+# operations and leaves them undefined; a program links exactly one of these
+# libraries whole, so that its definitions are there when kdar7_core is
+# resolved after it.
+file(GLOB KDAR7_SIMULATED_AUDIO_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/coreaudio/Simulated*.cpp)
+add_library(kdar7_simulated_audio_archive STATIC ${KDAR7_SIMULATED_AUDIO_SOURCES})
+target_link_libraries(kdar7_simulated_audio_archive PUBLIC kdar7_core)
+
+pkg_check_modules(PULSE REQUIRED IMPORTED_TARGET libpulse)
+file(GLOB KDAR7_SOUND_SERVER_AUDIO_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/soundserver/*.cpp)
+add_library(kdar7_sound_server_audio_archive STATIC ${KDAR7_SOUND_SERVER_AUDIO_SOURCES})
+target_link_libraries(kdar7_sound_server_audio_archive PUBLIC kdar7_core PkgConfig::PULSE)
+
+# The simulated hardware for the tests (and tools that never touch a device),
+# the sound server for the program.
+add_library(kdar7_simulated_audio INTERFACE)
+target_link_libraries(kdar7_simulated_audio INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,kdar7_simulated_audio_archive>")
+add_library(kdar7_sound_server_audio INTERFACE)
+target_link_libraries(kdar7_sound_server_audio INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,kdar7_sound_server_audio_archive>")

@@ -2,6 +2,8 @@
 
 #include "platform/coreaudio/SimulatedAudioHardware.h"
 
+// The audio layer's operations of the tests: the simulated hardware's.
+
 using platform::SimulatedAudioHardware;
 
 OSStatus AudioHardwareGetPropertyInfo (AudioHardwarePropertyID property, UInt32* outSize, Boolean* outWritable)

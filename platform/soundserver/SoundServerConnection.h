@@ -1,0 +1,64 @@
+#pragma once
+
+#include "platform/soundserver/ServerMirror.h"
+#include "platform/soundserver/WaitBudget.h"
+
+#include <pulse/context.h>
+#include <pulse/mainloop.h>
+#include <pulse/operation.h>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace platform
+{
+    // The one connection to the sound server, driven synchronously on the
+    // calling thread over a libpulse main loop of its own: no thread, and
+    // every callback of the server runs inside a call of this class. It never
+    // starts a server. Waiting draws from one shared budget, so a server that
+    // stops answering costs one short wait, after which calls fail at once
+    // until a retry delay has passed; the first call after it reconnects.
+    class SoundServerConnection
+    {
+    public:
+        // Sends the requests of one exchange on a ready context; a null
+        // operation means that a request could not be sent.
+        using Sender = std::function<std::vector<pa_operation*> (pa_context*)>;
+
+        explicit SoundServerConnection (const char* clientName);
+        ~SoundServerConnection();
+
+        // The server's cards, sinks and sources. Asking the server, they are
+        // as it has them now: it answers a question after every change that
+        // it announced before. Otherwise they are as the connection last
+        // heard, with what has arrived since. Null when the server cannot be
+        // had.
+        const ServerLists* lists (bool askServer);
+
+        // Connects if need be, sends the requests and runs the main loop
+        // until isAnswered holds. False when the server cannot be reached,
+        // fails or does not answer in time; no request's callback runs after
+        // that.
+        bool exchange (const Sender& send, const std::function<bool()>& isAnswered);
+
+    private:
+        using Clock = WaitBudget::Clock;
+
+        struct MainLoopDeleter { void operator() (pa_mainloop* loop) const; };
+        struct ContextDeleter { void operator() (pa_context* context) const; };
+
+        const char* const clientName;
+        std::unique_ptr<pa_mainloop, MainLoopDeleter> mainLoop;
+        std::unique_ptr<pa_context, ContextDeleter> context;
+        ServerMirror mirror;
+        WaitBudget budget;
+        Clock::time_point retryAfter {};
+
+        bool isReady() const;
+        bool connect (Clock::time_point deadline);
+        void dispatchArrived();
+        bool sendAndWait (const Sender& send, const std::function<bool()>& isAnswered, Clock::time_point deadline);
+        bool runUntil (const std::function<bool()>& isDone, Clock::time_point deadline);
+    };
+}
