@@ -19,7 +19,8 @@ namespace
     // The bound for the idle program, all threads.
     constexpr double maxIdleContextSwitchesPerSecond = 40.0;
 
-    // The window lets its back buffer go after three seconds unused.
+    // Lets the last paint and, three seconds after it, the release of the
+    // window's back buffer go by before wake-ups are counted.
     constexpr int settleMilliseconds = 3500;
 
     long contextSwitchesOfThisProcess()
@@ -50,8 +51,8 @@ namespace
             void timerCallback() override { passed = true; stopTimer(); }
         } deadline;
 
-        // Checked again at each event; a short timer keeps checking a
-        // condition that no event of the window's changes.
+        // The condition is checked after each message; this timer's
+        // messages keep it checked when nothing else arrives.
         struct Checker : juce::Timer
         {
             void timerCallback() override {}
