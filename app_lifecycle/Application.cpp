@@ -2,6 +2,7 @@
 
 #include "platform/apple_events/AppleEvents.h"
 #include "platform/apple_events/DesktopEventSource.h"
+#include "platform/apple_events/SessionBusEventSource.h"
 
 #include <cstdio>
 #include <sys/prctl.h>
@@ -78,6 +79,30 @@ namespace app_lifecycle
             AEInstallEventHandler (kCoreEventClass, kAEQuitApplication, NewAEEventHandlerUPP (&handleQuitApplication), 0, false);
             AEInstallEventHandler (kCoreEventClass, kAEOpenDocuments, NewAEEventHandlerUPP (&handleOpenDocuments), 0, false);
             platform::DesktopEventSource::start();
+
+            if (const auto busName = Application::getInstance()->getSessionBusName(); busName.isNotEmpty())
+                platform::SessionBusEventSource::start (busName);
+        }
+
+        // JUCE 7 finds no screen without an X display, and the first window
+        // placed would read through the missing one.
+        bool hasGraphicalDisplay()
+        {
+            return juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr;
+        }
+
+        // Says why and ends with status 1, the lock released first.
+        int failWithoutDisplay (juce::StringArray& arguments)
+        {
+            const auto line = Application::getInstance()->getApplicationName()
+                            + ": needs a graphical display, and none could be opened (is DISPLAY set?)";
+            std::fprintf (stderr, "%s\n", line.toRawUTF8());
+            std::fflush (stderr);
+
+            Application::releaseAppLock();
+            arguments.clear();
+            Application::getInstance()->setApplicationReturnValue (1);
+            return Application::shutdownAppAndClearUp (false);
         }
     }
 
@@ -114,6 +139,10 @@ namespace app_lifecycle
 
         runningInstance->guiInitialisedByMain = juce::MessageManager::getInstanceWithoutCreating() == nullptr;
         juce::initialiseJuce_GUI();
+
+        if (! hasGraphicalDisplay())
+            return failWithoutDisplay (commandLine);
+
         installSystemEventHandlers();
         nameMessageThread();
 

@@ -59,6 +59,11 @@ namespace app_lifecycle
                                  const juce::String& sourceFilename,
                                  int lineNumber) override;
 
+        // The well-known name under which the program takes the desktop's
+        // requests on the session bus (SessionBusEventSource); empty, the
+        // default, takes them as signals only.
+        virtual juce::String getSessionBusName()    { return {}; }
+
         // A broadcast beginning with the application name and "/" passes
         // the rest to anotherInstanceStarted.
         void actionListenerCallback (const juce::String& message) override;

@@ -60,6 +60,10 @@ set_target_properties(kdar7_core PROPERTIES
     C_VISIBILITY_PRESET hidden
     CXX_VISIBILITY_PRESET hidden)
 
+# The desktop's requests over the session bus.
+pkg_check_modules(SYSTEMD REQUIRED IMPORTED_TARGET libsystemd)
+target_link_libraries(kdar7_core PRIVATE PkgConfig::SYSTEMD)
+
 # The audio layer's back ends. kdar7_core calls the five audio layer
 # operations and leaves them undefined; a program links exactly one of these
 # libraries whole, so that its definitions are there when kdar7_core is

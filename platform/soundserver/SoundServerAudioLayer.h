@@ -35,8 +35,8 @@ namespace platform
     private:
         SoundServerConnection connection;
 
-        // The device with that id as the server has it now, or why there is
-        // none; the scope's name and node come with it.
+        // The device with that id as the connection last heard of it, or why
+        // there is none; the scope's name and node come with it.
         OSStatus lookUpScope (AudioDeviceID id, Boolean isInput, ServerDevice& device);
         OSStatus writeVolume (const ServerNode& node, UInt32 element, Boolean isInput, Float32 level);
         // False when the server cannot be had or refuses.

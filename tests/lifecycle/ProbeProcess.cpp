@@ -48,7 +48,8 @@ namespace lifecycle_tests
     }
 
     ProbeProcess::ProbeProcess (const std::vector<std::string>& arguments,
-                                const std::map<std::string, std::string>& environment)
+                                const std::map<std::string, std::string>& environment,
+                                const std::string& program)
     {
         int outputEnds[2];
         int errorEnds[2];
@@ -67,7 +68,7 @@ namespace lifecycle_tests
         for (const auto& [name, value] : environment)
             command.push_back (name + "=" + value);
 
-        command.push_back (LIFECYCLE_PROBE_PATH);
+        command.push_back (program);
         command.insert (command.end(), arguments.begin(), arguments.end());
 
         std::vector<char*> argv;

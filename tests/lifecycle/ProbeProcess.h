@@ -8,15 +8,17 @@
 
 namespace lifecycle_tests
 {
-    // The test program on the lifecycle layer, run as a child process with
-    // its standard output and error captured line by line.
+    // The test program on the lifecycle layer (or another program), run as
+    // a child process with its standard output and error captured line by
+    // line.
     class ProbeProcess
     {
     public:
-        // Starts the probe with these arguments and these environment
+        // Starts the program with these arguments and these environment
         // variables put into the test's own environment.
         ProbeProcess (const std::vector<std::string>& arguments,
-                      const std::map<std::string, std::string>& environment);
+                      const std::map<std::string, std::string>& environment,
+                      const std::string& program = LIFECYCLE_PROBE_PATH);
 
         // Kills the probe if it still runs.
         ~ProbeProcess();
@@ -35,6 +37,7 @@ namespace lifecycle_tests
 
         bool isRunning();
         void sendSignal (int signalNumber);
+        pid_t processId() const noexcept            { return pid; }
 
         const std::vector<std::string>& outputLines();
         std::vector<std::string> errorLines();

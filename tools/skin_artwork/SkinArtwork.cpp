@@ -1,11 +1,15 @@
-// Draws the skin's fourteen pictures and writes them as PNG files.
+// Draws the skin's fourteen pictures and writes them as PNG files; with
+// --application-icon, the program's icon for the desktop at the usual sizes
+// of the hicolor theme, drawn from the skin's `icon` picture.
 //
-// The build embeds the committed files in volume_skin/kdar7_volume_skin/pictures/;
-// this program is how they are made. To change the artwork, edit this file,
-// then remake the pictures and look at them before committing:
+// The build embeds the committed files in volume_skin/kdar7_volume_skin/pictures/
+// and installs those in volume_panel/desktop/icons/; this program is how they
+// are made. To change the artwork, edit this file, then remake the pictures
+// and look at them before committing:
 //
 //     scripts/build build
 //     build/tools/kdar7-skin-artwork volume_skin/kdar7_volume_skin/pictures
+//     build/tools/kdar7-skin-artwork --application-icon volume_panel/desktop/icons
 //
 // The output is the same on every run (the brushed texture has a fixed seed),
 // given the same fonts (fonts-dejavu-core).
@@ -529,7 +533,9 @@ namespace
     }
 
     //==========================================================================
-    // icon: an orange loudspeaker on grey
+    // icon: an orange loudspeaker on grey, drawn on 16 x 16 units
+
+    constexpr int iconUnits = 16;
 
     void paintIcon (Graphics& g)
     {
@@ -550,6 +556,13 @@ namespace
         waves.addCentredArc (9.0f, 8.0f, 3.0f, 3.0f, 0.0f, 0.75f, 2.39f, true);
         waves.addCentredArc (9.0f, 8.0f, 5.5f, 5.5f, 0.0f, 0.75f, 2.39f, true);
         g.strokePath (waves, juce::PathStrokeType (1.6f));
+    }
+
+    // The application icon: the skin's icon drawn to the size.
+    void paintApplicationIcon (Graphics& g, int size)
+    {
+        g.addTransform (juce::AffineTransform::scale ((float) size / (float) iconUnits));
+        paintIcon (g);
     }
 
     //==========================================================================
@@ -581,46 +594,64 @@ namespace
         }
         return true;
     }
+
+    // One file per size, named by it: 16x16.png and so on.
+    std::vector<std::pair<juce::String, juce::Image>> applicationIcons()
+    {
+        std::vector<std::pair<juce::String, juce::Image>> icons;
+
+        for (const auto size : { 16, 22, 24, 32, 48, 64, 128, 256 })
+            icons.emplace_back (juce::String (size) + "x" + juce::String (size),
+                                draw (juce::Image::ARGB, size, size, [size] (Graphics& g) { paintApplicationIcon (g, size); }));
+
+        return icons;
+    }
+
+    std::vector<std::pair<juce::String, juce::Image>> skinPictures()
+    {
+        using juce::Image;
+        const auto mute = [] (bool muted, MuteLook look)
+        {
+            return draw (Image::ARGB, muteWidth, muteHeight, [=] (Graphics& g) { paintMute (g, muted, look); });
+        };
+
+        return {
+            { "background",       draw (Image::RGB, windowWidth, windowHeight, paintBackground) },
+            { "about",            draw (Image::RGB, aboutWidth, aboutHeight, paintAbout) },
+            { "about_update",     drawOverlay (Tile::update) },
+            { "about_qn",         drawOverlay (Tile::webSite) },
+            { "about_forum",      drawOverlay (Tile::forum) },
+            { "volumeknob_off",   draw (Image::ARGB, thumbWidth, thumbHeight, [] (Graphics& g) { paintThumb (g, false); }) },
+            { "volumeknob_hover", draw (Image::ARGB, thumbWidth, thumbHeight, [] (Graphics& g) { paintThumb (g, true); }) },
+            { "mute_off",         mute (false, MuteLook::plain) },
+            { "mute_off_hover",   mute (false, MuteLook::hover) },
+            { "mute_off_pressed", mute (false, MuteLook::pressed) },
+            { "mute_on",          mute (true, MuteLook::plain) },
+            { "mute_on_hover",    mute (true, MuteLook::hover) },
+            { "mute_on_pressed",  mute (true, MuteLook::pressed) },
+            { "icon",             draw (Image::ARGB, iconUnits, iconUnits, paintIcon) },
+        };
+    }
 }
 
 int main (int argc, char** argv)
 {
-    if (argc != 2)
+    const auto iconsWanted = argc == 3 && juce::String (argv[1]) == "--application-icon";
+
+    if (argc != 2 && ! iconsWanted)
     {
-        std::cerr << "usage: kdar7-skin-artwork OUTPUT-FOLDER\n";
+        std::cerr << "usage: kdar7-skin-artwork [--application-icon] OUTPUT-FOLDER\n";
         return 2;
     }
 
-    const auto folder = juce::File::getCurrentWorkingDirectory().getChildFile (argv[1]);
+    const auto folder = juce::File::getCurrentWorkingDirectory().getChildFile (argv[argc - 1]);
     if (! folder.createDirectory())
     {
         std::cerr << "cannot make " << folder.getFullPathName() << "\n";
         return 1;
     }
 
-    using juce::Image;
-    const auto mute = [] (bool muted, MuteLook look)
-    {
-        return draw (Image::ARGB, muteWidth, muteHeight, [=] (Graphics& g) { paintMute (g, muted, look); });
-    };
-
-    const std::vector<std::pair<juce::String, Image>> pictures {
-        { "background",       draw (Image::RGB, windowWidth, windowHeight, paintBackground) },
-        { "about",            draw (Image::RGB, aboutWidth, aboutHeight, paintAbout) },
-        { "about_update",     drawOverlay (Tile::update) },
-        { "about_qn",         drawOverlay (Tile::webSite) },
-        { "about_forum",      drawOverlay (Tile::forum) },
-        { "volumeknob_off",   draw (Image::ARGB, thumbWidth, thumbHeight, [] (Graphics& g) { paintThumb (g, false); }) },
-        { "volumeknob_hover", draw (Image::ARGB, thumbWidth, thumbHeight, [] (Graphics& g) { paintThumb (g, true); }) },
-        { "mute_off",         mute (false, MuteLook::plain) },
-        { "mute_off_hover",   mute (false, MuteLook::hover) },
-        { "mute_off_pressed", mute (false, MuteLook::pressed) },
-        { "mute_on",          mute (true, MuteLook::plain) },
-        { "mute_on_hover",    mute (true, MuteLook::hover) },
-        { "mute_on_pressed",  mute (true, MuteLook::pressed) },
-        { "icon",             draw (Image::ARGB, 16, 16, paintIcon) },
-    };
-
+    const auto pictures = iconsWanted ? applicationIcons() : skinPictures();
     auto allWritten = true;
     for (const auto& [name, image] : pictures)
         allWritten = write (image, folder, name) && allWritten;

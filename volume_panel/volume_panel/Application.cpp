@@ -111,4 +111,10 @@ namespace volume_panel
         if (window != nullptr)
             window->setVisibility (true);
     }
+
+    // The name of the installed desktop entry and D-Bus service.
+    juce::String VolumeApplication::getSessionBusName()
+    {
+        return "example.quenmar.Kdar7VolumePanel";
+    }
 }

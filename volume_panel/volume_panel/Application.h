@@ -25,6 +25,7 @@ namespace volume_panel
         const juce::String getApplicationVersion() override;
         bool moreThanOneInstanceAllowed() override;
         void anotherInstanceStarted (const juce::String& commandLine) override;
+        juce::String getSessionBusName() override;
 
     private:
         // Declared skin first: the window must go before it.

@@ -1,0 +1,327 @@
+// The real program in a real window, asked by the desktop over a private
+// session bus (scripts/with-session-bus) and by signals.
+
+#include "PanelWindowSupport.h"
+
+#include "../lifecycle/CacheFolder.h"
+#include "../lifecycle/ProbeProcess.h"
+#include "support/MessagePump.h"
+#include "support/SessionBusClient.h"
+#include "support/XWindowState.h"
+#include "support/XWindowWatch.h"
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <iostream>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace
+{
+    using desktop_tests::panelBusName;
+    using desktop_tests::reopenBoundMilliseconds;
+    using lifecycle_tests::CacheFolder;
+    using lifecycle_tests::ProbeProcess;
+    using test_support::SessionBusClient;
+    using test_support::XWindowWatch;
+
+    long long millisecondsBetween (XWindowWatch::Clock::time_point from, XWindowWatch::Clock::time_point to)
+    {
+        return std::chrono::duration_cast<std::chrono::milliseconds> (to - from).count();
+    }
+
+    // The panel's environment: its cache folder (its lock lives there) and
+    // whatever else is given. JUCE unloads the X library at its shutdown;
+    // kept loaded, what the library holds is not taken for a leak in the
+    // sanitizer build.
+    std::map<std::string, std::string> panelEnvironment (const CacheFolder& cache, std::map<std::string, std::string> more = {})
+    {
+        more.emplace ("XDG_CACHE_HOME", cache.path());
+        more.emplace ("LD_PRELOAD", "libX11.so.6");
+        more.emplace ("ASAN_OPTIONS", "verify_asan_link_order=0");
+        return more;
+    }
+
+    bool isOwnedBy (SessionBusClient& bus, pid_t pid, int timeoutMilliseconds = 10000)
+    {
+        for (int waited = 0; waited < timeoutMilliseconds; waited += 20, juce::Thread::sleep (20))
+            if (bus.ownerOf (panelBusName) == pid)
+                return true;
+
+        return false;
+    }
+
+    // Whether another process could take the lock now.
+    bool lockIsFree (const juce::File& lockFile)
+    {
+        const auto descriptor = ::open (lockFile.getFullPathName().toRawUTF8(), O_RDONLY | O_CLOEXEC);
+
+        if (descriptor < 0)
+            return false;
+
+        const auto taken = ::flock (descriptor, LOCK_EX | LOCK_NB) == 0;
+        ::close (descriptor);
+        return taken;
+    }
+
+    // JUCE takes ":0.0" when DISPLAY is unset or empty, and another X
+    // server may be there: a display number with no server stands for none.
+    std::string unusedDisplay()
+    {
+        for (int number = 900;; ++number)
+        {
+            const auto name = std::to_string (number);
+
+            if (! juce::File ("/tmp/.X11-unix/X" + name).exists() && ! juce::File ("/tmp/.X" + name + "-lock").exists())
+                return ":" + name;
+        }
+    }
+
+    enum class Hide { closeBox, escape };
+
+    void hide (unsigned long window, Hide how)
+    {
+        if (how == Hide::closeBox)
+            test_support::pressCloseBox (window);
+        else
+            desktop_tests::pressEscape (window);
+
+        ASSERT_TRUE (test_support::waitUntilMapped (window, false));
+    }
+
+    class DesktopRequests : public testing::Test
+    {
+    protected:
+        // A K-DAR7 on the test's own sound server, so that the panel's
+        // controls answer clicks.
+        static void SetUpTestSuite()
+        {
+            ASSERT_EQ (std::system (SCRIPTS_FOLDER "/stand-in-device load"), 0);
+        }
+
+        void SetUp() override
+        {
+            if (std::getenv ("DBUS_SESSION_BUS_ADDRESS") == nullptr)
+                GTEST_FAIL() << "run under scripts/with-session-bus";
+
+            ASSERT_TRUE (bus.isConnected());
+        }
+
+        // The panel with the cache folder of the test; started once it owns
+        // its name and shows (or, with "-m", has) its window.
+        void startPanel (const std::vector<std::string>& arguments = {}, bool expectShown = true)
+        {
+            panel = std::make_unique<ProbeProcess> (arguments, panelEnvironment (cache), PANEL_PROGRAM_PATH);
+            ASSERT_TRUE (isOwnedBy (bus, panel->processId()));
+            const auto found = desktop_tests::findPanelWindow (panel->processId(), expectShown);
+            ASSERT_TRUE (found.has_value());
+            window = *found;
+        }
+
+        juce::File lockFile() const
+        {
+            return cache.get().getChildFile ("kdar7-volume-panel").getChildFile ("quenmarAppLock_K-DAR7 Volume Panel");
+        }
+
+        CacheFolder cache;
+        SessionBusClient bus;
+        std::unique_ptr<ProbeProcess> panel;
+        unsigned long window = 0;
+    };
+}
+
+TEST_F (DesktopRequests, ActivateShowsTheWindowHiddenByItsCloseBoxOrEscapeAtOnceAndItTakesClicks)
+{
+    ASSERT_NO_FATAL_FAILURE (startPanel());
+
+    for (const auto how : { Hide::closeBox, Hide::escape })
+    {
+        SCOPED_TRACE (how == Hide::closeBox ? "close box" : "Escape");
+        ASSERT_NO_FATAL_FAILURE (hide (window, how));
+
+        XWindowWatch watch (window);
+        const auto called = XWindowWatch::Clock::now();
+        const auto reply = bus.activate (panelBusName);
+        ASSERT_TRUE (reply.succeeded) << reply.errorMessage;
+        const auto mapped = watch.waitForMap (5000);
+        ASSERT_TRUE (mapped.has_value());
+
+        std::cout << "Activate: mapped " << millisecondsBetween (reply.arrived, *mapped) << " ms after the reply, "
+                  << millisecondsBetween (called, *mapped) << " ms after the call\n";
+        EXPECT_LE (millisecondsBetween (reply.arrived, *mapped), reopenBoundMilliseconds);
+        EXPECT_TRUE (desktop_tests::takesClick (window));
+    }
+
+    EXPECT_TRUE (panel->errorLines().empty());
+}
+
+TEST_F (DesktopRequests, TheReopenSignalShowsTheWindowHiddenByItsCloseBoxAtOnce)
+{
+    ASSERT_NO_FATAL_FAILURE (startPanel());
+
+    for (int attempt = 0; attempt < 3; ++attempt)
+    {
+        ASSERT_NO_FATAL_FAILURE (hide (window, Hide::closeBox));
+
+        XWindowWatch watch (window);
+        const auto signalled = XWindowWatch::Clock::now();
+        panel->sendSignal (SIGUSR1);
+        const auto mapped = watch.waitForMap (5000);
+        ASSERT_TRUE (mapped.has_value());
+
+        std::cout << "SIGUSR1: mapped " << millisecondsBetween (signalled, *mapped) << " ms after the signal\n";
+        EXPECT_LE (millisecondsBetween (signalled, *mapped), reopenBoundMilliseconds);
+    }
+
+    EXPECT_TRUE (desktop_tests::takesClick (window));
+}
+
+TEST_F (DesktopRequests, OpenAfterAHiddenStartShowsAndRaisesTheWindowFullyLive)
+{
+    ASSERT_NO_FATAL_FAILURE (startPanel ({ "-m" }, false));
+    EXPECT_FALSE (test_support::isMappedOnScreen (window));
+
+    const auto reply = bus.open (panelBusName, { "file:///tmp/some%20document.txt" });
+    ASSERT_TRUE (reply.succeeded) << reply.errorMessage;
+
+    // Made visible, the window gets a native window of its own.
+    const auto shown = desktop_tests::findPanelWindow (panel->processId(), true);
+    ASSERT_TRUE (shown.has_value());
+    window = *shown;
+    EXPECT_TRUE (test_support::pumpUntil ([&] { return desktop_tests::activeWindow() == window; }, 5000));
+    EXPECT_TRUE (desktop_tests::takesClick (window));
+}
+
+// Nothing but a well-formed quit action ends it; every other call is
+// answered with an error and leaves the hidden window hidden.
+TEST_F (DesktopRequests, MalformedCallsAndUnknownActionsGetErrorsAndTheQuitActionEndsItReleasingTheLock)
+{
+    ASSERT_NO_FATAL_FAILURE (startPanel());
+    ASSERT_NO_FATAL_FAILURE (hide (window, Hide::closeBox));
+
+    const struct { const char* what; test_support::BusReply reply; const char* errorName; } refused[] {
+        { "Activate with a string", bus.callWithOneString (panelBusName, "Activate", "x"), "org.freedesktop.DBus.Error.InvalidArgs" },
+        { "Open with a string", bus.callWithOneString (panelBusName, "Open", "file:///x"), "org.freedesktop.DBus.Error.InvalidArgs" },
+        { "quit as a lone string", bus.callWithOneString (panelBusName, "ActivateAction", "quit"), "org.freedesktop.DBus.Error.InvalidArgs" },
+        { "an unknown action", bus.activateAction (panelBusName, "activate-all"), "org.freedesktop.DBus.Error.InvalidArgs" },
+        { "quit with a parameter", bus.activateAction (panelBusName, "quit", std::string ("now")), "org.freedesktop.DBus.Error.InvalidArgs" },
+        { "an unknown method", bus.callWithOneString (panelBusName, "Quit", "x"), "org.freedesktop.DBus.Error.UnknownMethod" },
+    };
+
+    for (const auto& call : refused)
+    {
+        SCOPED_TRACE (call.what);
+        EXPECT_FALSE (call.reply.succeeded);
+        EXPECT_EQ (call.reply.errorName, call.errorName) << call.reply.errorMessage;
+    }
+
+    test_support::pumpMessages (300);
+    EXPECT_TRUE (panel->isRunning());
+    EXPECT_FALSE (test_support::isMappedOnScreen (window));
+    EXPECT_FALSE (lockIsFree (lockFile()));
+
+    const auto quit = bus.activateAction (panelBusName, "quit");
+    EXPECT_TRUE (quit.succeeded) << quit.errorMessage;
+    EXPECT_EQ (panel->waitForExit (10000), 0);
+    EXPECT_TRUE (panel->errorLines().empty());
+    EXPECT_TRUE (lockIsFree (lockFile()));
+}
+
+TEST_F (DesktopRequests, WithoutASessionBusItSaysSoOnceAndRunsOnSignals)
+{
+    panel = std::make_unique<ProbeProcess> (std::vector<std::string> {},
+                                            panelEnvironment (cache, { { "DBUS_SESSION_BUS_ADDRESS", "unix:path=" + cache.path() + "/no-bus" } }),
+                                            PANEL_PROGRAM_PATH);
+    const auto found = desktop_tests::findPanelWindow (panel->processId(), true);
+    ASSERT_TRUE (found.has_value());
+    window = *found;
+
+    ASSERT_NO_FATAL_FAILURE (hide (window, Hide::closeBox));
+    panel->sendSignal (SIGUSR1);
+    EXPECT_TRUE (test_support::waitUntilMapped (window, true));
+    EXPECT_TRUE (desktop_tests::takesClick (window));
+
+    panel->sendSignal (SIGTERM);
+    EXPECT_EQ (panel->waitForExit (10000), 0);
+    const auto errors = panel->errorLines();
+    ASSERT_EQ (errors.size(), 1u);
+    EXPECT_NE (errors[0].find ("no session bus"), std::string::npos) << errors[0];
+    EXPECT_NE (errors[0].find ("signals only"), std::string::npos) << errors[0];
+}
+
+// A panel with a lock of its own (another cache folder) finds the name
+// taken: the calls keep going to the first.
+TEST_F (DesktopRequests, WhenAnotherProgramOwnsTheNameItSaysSoAndRunsOnSignals)
+{
+    ASSERT_NO_FATAL_FAILURE (startPanel());
+    const auto first = panel->processId();
+
+    CacheFolder otherCache;
+    ProbeProcess second ({}, panelEnvironment (otherCache), PANEL_PROGRAM_PATH);
+    const auto secondWindow = desktop_tests::findPanelWindow (second.processId(), true);
+    ASSERT_TRUE (secondWindow.has_value());
+    ASSERT_TRUE (test_support::pumpUntil ([&] { return ! second.errorLines().empty(); }, 5000));
+
+    const auto errors = second.errorLines();
+    ASSERT_EQ (errors.size(), 1u);
+    EXPECT_NE (errors[0].find ("is owned by another program"), std::string::npos) << errors[0];
+    EXPECT_EQ (bus.ownerOf (panelBusName), first);
+
+    ASSERT_NO_FATAL_FAILURE (hide (*secondWindow, Hide::closeBox));
+    second.sendSignal (SIGUSR1);
+    EXPECT_TRUE (test_support::waitUntilMapped (*secondWindow, true));
+
+    second.sendSignal (SIGTERM);
+    EXPECT_EQ (second.waitForExit (10000), 0);
+    EXPECT_EQ (second.errorLines().size(), 1u);
+}
+
+TEST_F (DesktopRequests, ABusThatGoesAwayLeavesItRunningOnSignals)
+{
+    ProbeProcess privateBus ({ "--session", "--nofork", "--print-address=1" }, {}, "dbus-daemon");
+    const auto address = privateBus.waitForLine ("unix:", 10000);
+    ASSERT_TRUE (address.has_value());
+
+    panel = std::make_unique<ProbeProcess> (std::vector<std::string> {},
+                                            panelEnvironment (cache, { { "DBUS_SESSION_BUS_ADDRESS", *address } }),
+                                            PANEL_PROGRAM_PATH);
+    {
+        SessionBusClient thatBus (*address);
+        ASSERT_TRUE (isOwnedBy (thatBus, panel->processId()));
+    }
+    const auto found = desktop_tests::findPanelWindow (panel->processId(), true);
+    ASSERT_TRUE (found.has_value());
+    window = *found;
+
+    privateBus.sendSignal (SIGKILL);
+    EXPECT_TRUE (test_support::pumpUntil ([&] { return ! panel->errorLines().empty(); }, 5000));
+
+    ASSERT_NO_FATAL_FAILURE (hide (window, Hide::closeBox));
+    panel->sendSignal (SIGUSR1);
+    EXPECT_TRUE (test_support::waitUntilMapped (window, true));
+
+    panel->sendSignal (SIGTERM);
+    EXPECT_EQ (panel->waitForExit (10000), 0);
+    const auto errors = panel->errorLines();
+    ASSERT_EQ (errors.size(), 1u);
+    EXPECT_NE (errors[0].find ("lost the session bus"), std::string::npos) << errors[0];
+}
+
+// No display: a clear error and status 1, and nothing left that stops the
+// next start.
+TEST_F (DesktopRequests, WithoutADisplayItSaysSoAndEndsWithStatusOneLeavingTheNextStartFree)
+{
+    ProbeProcess headless ({}, panelEnvironment (cache, { { "DISPLAY", unusedDisplay() } }), PANEL_PROGRAM_PATH);
+    EXPECT_EQ (headless.waitForExit (10000), 1);
+    const auto errors = headless.errorLines();
+    ASSERT_EQ (errors.size(), 1u);
+    EXPECT_NE (errors[0].find ("needs a graphical display"), std::string::npos) << errors[0];
+    EXPECT_FALSE (bus.ownerOf (panelBusName).has_value());
+
+    ASSERT_NO_FATAL_FAILURE (startPanel());
+    panel->sendSignal (SIGTERM);
+    EXPECT_EQ (panel->waitForExit (10000), 0);
+}

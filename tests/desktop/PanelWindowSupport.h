@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <sys/types.h>
+
+namespace desktop_tests
+{
+    // The panel's name on the session bus.
+    inline const std::string panelBusName { "example.quenmar.Kdar7VolumePanel" };
+
+    // How long a reopened window may take to appear.
+    constexpr int reopenBoundMilliseconds = 300;
+
+    // The panel window ("K-DAR7") of the process, once there (visible only,
+    // when asked); nothing after 30 seconds.
+    std::optional<unsigned long> findPanelWindow (pid_t pid, bool visibleOnly);
+
+    // The window the window manager has made active.
+    unsigned long activeWindow();
+
+    // Escape pressed in the window.
+    void pressEscape (unsigned long windowId);
+
+    // Clicks the output mute button with the real pointer and reports
+    // whether the window's picture changed (the button toggled, or the
+    // panel said why it could not).
+    bool takesClick (unsigned long windowId);
+}

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "PanelScreenshot.h"
+
+#include <functional>
+#include <optional>
+#include <sys/types.h>
+
+namespace end_to_end
+{
+    // The real program as a process of its own, with a cache folder (and so
+    // a single-instance lock) of its own, and its window on the display;
+    // worked with the real pointer and seen through screenshots.
+    class PanelProcess
+    {
+    public:
+        PanelProcess();
+        ~PanelProcess();
+
+        // Starts the program and waits for its window; false when none came.
+        bool start();
+        // The quit request of the desktop (SIGTERM); the exit status, or
+        // nothing when it did not exit on its own.
+        std::optional<int> quit();
+        juce::String errorOutput() const { return errorFile.loadFileAsString(); }
+
+        // What the window shows, in panel coordinates.
+        PanelScreenshot screenshot();
+        // Takes screenshots until one passes the check; false when none did
+        // within the time.
+        bool waitUntilShown (const std::function<bool (const PanelScreenshot&)>& check, int timeoutMilliseconds);
+
+        void click (juce::Point<int> panelPoint);
+        void drag (juce::Point<int> from, juce::Point<int> to);
+
+    private:
+        void xdotool (const juce::StringArray& actions);
+        juce::StringArray moveTo (juce::Point<int> panelPoint) const;
+
+        const juce::File folder;
+        const juce::File errorFile;
+        pid_t pid = -1;
+        juce::String window;
+    };
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <juce_core/juce_core.h>
+
+namespace end_to_end
+{
+    // The test's own PulseAudio daemon, which scripts/with-sound-server
+    // starts around the test program, and the K-DAR7 on it, changed and read
+    // with pactl as another program of the desktop would.
+    class SoundServer
+    {
+    public:
+        // A null sink and a null source with the K-DAR7's name, at these
+        // levels in percent of the normal volume. Unloading leaves the
+        // server as it was before.
+        void loadDevice (int inputPercent, int outputPercent);
+        void unloadDevice();
+        void unloadInput();
+
+        void setLevels (int inputPercent, int outputPercent);
+        // The sink's level in percent, to a hundredth; its mute.
+        double outputPercent();
+        bool outputMuted();
+
+        // Kills the daemon outright; starts a new one in its place, on the
+        // same socket.
+        void kill();
+        void start();
+
+    private:
+        void unload (juce::String& module);
+        juce::String pactl (const juce::StringArray& arguments);
+
+        juce::String sinkModule, sourceModule;
+    };
+}
