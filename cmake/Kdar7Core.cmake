@@ -3,6 +3,8 @@
 # its module sources are compiled here only; its include directories and
 # compile definitions are handed on to the library's users.
 
+include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceGuiBasics.cmake)
+
 set(KDAR7_SKIN_PICTURES_CMAKE ${CMAKE_SOURCE_DIR}/volume_skin/kdar7_volume_skin/Pictures.cmake)
 if(EXISTS ${KDAR7_SKIN_PICTURES_CMAKE})
     include(${KDAR7_SKIN_PICTURES_CMAKE})
@@ -21,7 +23,8 @@ list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/coreaudio/Simulated[^/]*
 list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/soundserver/")
 
 add_library(kdar7_core STATIC ${KDAR7_CORE_SOURCES})
-target_include_directories(kdar7_core PUBLIC ${CMAKE_SOURCE_DIR})
+# The patched module's folder comes before the installed modules' folder.
+target_include_directories(kdar7_core PUBLIC ${CMAKE_SOURCE_DIR} ${KDAR7_PATCHED_JUCE_ROOT})
 
 target_compile_definitions(kdar7_core PUBLIC
     JUCE_WEB_BROWSER=0
@@ -37,7 +40,7 @@ target_link_libraries(kdar7_core
         juce::juce_events
         juce::juce_data_structures
         juce::juce_graphics
-        juce::juce_gui_basics
+        kdar7_patched_juce_gui_basics
     PUBLIC
         juce::juce_recommended_config_flags
         juce::juce_recommended_warning_flags

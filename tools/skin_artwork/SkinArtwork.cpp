@@ -17,8 +17,10 @@
 // The geometry is the skin's: the window is 280 x 360, the sliders are 82 x 196
 // at y 76 centred on x 67 and x 214, their track runs 154 pixels from slider
 // y 21, the thumb is 72 x 38, the mute buttons are 74 x 26 at y 282.
-// Everything except `about` has an alpha channel: JUCE writes an ARGB image
-// as RGBA and an RGB image as RGB, 8 bits, not interlaced.
+// Everything except `about` and the opaque `background` has an alpha channel:
+// JUCE writes an ARGB image as RGBA and an RGB image as RGB, 8 bits, not
+// interlaced. An RGB picture decodes to a smaller image that draws as a copy,
+// not a blend, which the panel's repaint of its whole face at every poll feels.
 
 #include <juce_graphics/juce_graphics.h>
 
@@ -614,7 +616,7 @@ namespace
         };
 
         return {
-            { "background",       draw (Image::ARGB, windowWidth, windowHeight, paintBackground) },
+            { "background",       draw (Image::RGB, windowWidth, windowHeight, paintBackground) },
             { "about",            draw (Image::RGB, aboutWidth, aboutHeight, paintAbout) },
             { "about_update",     drawOverlay (Tile::update) },
             { "about_qn",         drawOverlay (Tile::webSite) },

@@ -1,0 +1,213 @@
+#include "XServerView.h"
+
+#include "support/XWindowState.h"
+
+#include <gtest/gtest.h>
+#include <juce_gui_basics/juce_gui_basics.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace juce
+{
+    // JUCE's Linux event loop step; not in its public headers.
+    bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+}
+
+namespace
+{
+    // The bound for the idle program, all threads.
+    constexpr double maxIdleContextSwitchesPerSecond = 40.0;
+
+    // Lets the last paint and, three seconds after it, the release of the
+    // window's back buffer go by before wake-ups are counted.
+    constexpr int settleMilliseconds = 3500;
+
+    long contextSwitchesOfThisProcess()
+    {
+        long total = 0;
+
+        for (const auto& task : std::filesystem::directory_iterator ("/proc/self/task"))
+        {
+            std::ifstream status (task.path() / "status");
+            std::string line;
+
+            while (std::getline (status, line))
+                if (line.rfind ("voluntary_ctxt_switches:", 0) == 0 || line.rfind ("nonvoluntary_ctxt_switches:", 0) == 0)
+                    total += std::stol (line.substr (line.find (':') + 1));
+        }
+
+        return total;
+    }
+
+    // Runs the message loop as the program does, asleep between events (the
+    // tests' usual pump polls, which would swamp the count), until the
+    // condition holds or the time is up.
+    bool runMessageLoopUntil (const std::function<bool()>& condition, int timeoutMilliseconds)
+    {
+        struct Deadline : juce::Timer
+        {
+            bool passed = false;
+            void timerCallback() override { passed = true; stopTimer(); }
+        } deadline;
+
+        // The condition is checked after each message; this timer's
+        // messages keep it checked when nothing else arrives.
+        struct Checker : juce::Timer
+        {
+            void timerCallback() override {}
+        } checker;
+
+        deadline.startTimer (timeoutMilliseconds);
+        checker.startTimer (10);
+
+        while (! condition() && ! deadline.passed)
+            juce::dispatchNextMessageOnSystemQueue (false);
+
+        return condition();
+    }
+
+    void runMessageLoopFor (int milliseconds)
+    {
+        struct Deadline : juce::Timer
+        {
+            bool passed = false;
+            void timerCallback() override { passed = true; stopTimer(); }
+        } deadline;
+
+        deadline.startTimer (milliseconds);
+
+        while (! deadline.passed)
+            juce::dispatchNextMessageOnSystemQueue (false);
+    }
+
+    double contextSwitchesPerSecondWhileIdle()
+    {
+        constexpr int measuredMilliseconds = 2000;
+        const auto before = contextSwitchesOfThisProcess();
+        runMessageLoopFor (measuredMilliseconds);
+        return (double) (contextSwitchesOfThisProcess() - before) * 1000.0 / measuredMilliseconds;
+    }
+
+    class FilledWindow : public juce::Component
+    {
+    public:
+        FilledWindow()
+        {
+            setBounds (200, 200, 200, 150);
+            addToDesktop (juce::ComponentPeer::windowHasTitleBar | juce::ComponentPeer::windowHasCloseButton);
+            setVisible (true);
+        }
+
+        void paint (juce::Graphics& g) override
+        {
+            ++paints;
+            g.fillAll (colour);
+        }
+
+        juce::Colour colour { juce::Colours::red };
+        int paints = 0;
+    };
+
+    struct VBlankCounter
+    {
+        explicit VBlankCounter (juce::Component& component)
+            : attachment (&component, [this] { ++calls; })
+        {
+        }
+
+        int calls = 0;
+        juce::VBlankAttachment attachment;
+    };
+
+    class IdleWindowTest : public ::testing::Test
+    {
+    protected:
+        void SetUp() override
+        {
+            ASSERT_NE (window.getPeer(), nullptr);
+            ASSERT_TRUE (test_support::waitUntilMapped (windowId(), true));
+            ASSERT_TRUE (runMessageLoopUntil ([this] { return window.paints > 0; }, 5000));
+        }
+
+        unsigned long windowId() const
+        {
+            return (unsigned long) window.getPeer()->getNativeHandle();
+        }
+
+        FilledWindow window;
+    };
+
+    TEST_F (IdleWindowTest, SleepsWhenIdleAndWakesForVBlankListenersAndRepaints)
+    {
+        runMessageLoopFor (settleMilliseconds);
+        EXPECT_LT (contextSwitchesPerSecondWhileIdle(), maxIdleContextSwitchesPerSecond);
+
+        {
+            VBlankCounter counter (window);
+            EXPECT_TRUE (runMessageLoopUntil ([&] { return counter.calls >= 20; }, 5000));
+        }
+
+        EXPECT_LT (contextSwitchesPerSecondWhileIdle(), maxIdleContextSwitchesPerSecond);
+
+        // A repaint of the sleeping window is drawn, and the drawing is on
+        // the server without the loop running any further.
+        const auto paintsBefore = window.paints;
+        window.colour = juce::Colours::blue;
+        window.repaint();
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return window.paints > paintsBefore; }, 2000));
+        EXPECT_TRUE (idle_test::serverShowsPixel (windowId(), { 100, 75 }, 0x0000ffu, 2000));
+
+        runMessageLoopFor (settleMilliseconds);
+        EXPECT_LT (contextSwitchesPerSecondWhileIdle(), maxIdleContextSwitchesPerSecond);
+    }
+
+    // Nothing ticks in an idle window to send what it asked of the server.
+    TEST_F (IdleWindowTest, HideShowAndMoveReachTheServerWithoutTheMessageLoop)
+    {
+        runMessageLoopFor (settleMilliseconds);
+        auto* peer = window.getPeer();
+
+        peer->setVisible (false);
+        EXPECT_TRUE (idle_test::serverShowsMapped (windowId(), false, 2000));
+
+        peer->setVisible (true);
+        EXPECT_TRUE (idle_test::serverShowsMapped (windowId(), true, 2000));
+        ASSERT_TRUE (test_support::waitUntilMapped (windowId(), true));
+
+        runMessageLoopFor (settleMilliseconds);
+        const auto before = idle_test::serverPositionOf (windowId());
+        peer->setBounds (peer->getBounds().translated (40, 30), false);
+        EXPECT_TRUE (idle_test::serverShowsPosition (windowId(), { before.x + 40, before.y + 30 }, 2000));
+    }
+
+    // As while a control or the window is dragged: repaints and moves at a
+    // rate above the display's, with a vblank listener attached.
+    TEST_F (IdleWindowTest, KeepsPaintingAndCallingListenersThroughAStreamOfRepaintsAndMoves)
+    {
+        VBlankCounter counter (window);
+
+        struct Dragger : juce::Timer
+        {
+            explicit Dragger (FilledWindow& w) : window (w) {}
+
+            void timerCallback() override
+            {
+                window.setTopLeftPosition (window.getPosition().translated (1, 0));
+                window.colour = window.colour == juce::Colours::red ? juce::Colours::green : juce::Colours::red;
+                window.repaint();
+            }
+
+            FilledWindow& window;
+        } dragger (window);
+
+        const auto paintsBefore = window.paints;
+        dragger.startTimer (3);
+        runMessageLoopFor (1000);
+        dragger.stopTimer();
+
+        // The display's rate is 100 Hz or more: a second is 100 frames.
+        EXPECT_GT (window.paints - paintsBefore, 20);
+        EXPECT_GT (counter.calls, 20);
+    }
+}

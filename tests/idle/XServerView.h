@@ -1,0 +1,23 @@
+#pragma once
+
+// What the X server holds for a window, asked on a connection of the test's
+// own without running the framework's message loop: a request the framework
+// left in its output buffer never shows here. Kept apart from the framework's
+// headers, which Xlib's macros would break.
+namespace idle_test
+{
+    struct ServerPoint
+    {
+        int x = 0;
+        int y = 0;
+    };
+
+    // The window's top left on the root, or 0, 0 when the server does not know it.
+    ServerPoint serverPositionOf (unsigned long windowId);
+
+    // Each waits up to the given time for the server to show the state and
+    // says whether it did; none dispatches the framework's messages.
+    bool serverShowsMapped (unsigned long windowId, bool mapped, int timeoutMilliseconds);
+    bool serverShowsPosition (unsigned long windowId, ServerPoint topLeft, int timeoutMilliseconds);
+    bool serverShowsPixel (unsigned long windowId, ServerPoint point, unsigned int rgb, int timeoutMilliseconds);
+}
