@@ -14,9 +14,12 @@ namespace lifecycle_tests
     {
     public:
         // Starts the probe with these arguments and these environment
-        // variables put into the test's own environment.
+        // variables put into the test's own environment, through the
+        // launcher's words when given (a command that runs the rest, such
+        // as "env -u HOME" or "prlimit --nofile=6").
         ProbeProcess (const std::vector<std::string>& arguments,
-                      const std::map<std::string, std::string>& environment);
+                      const std::map<std::string, std::string>& environment,
+                      const std::vector<std::string>& launcher = {});
 
         // Kills the probe if it still runs.
         ~ProbeProcess();
