@@ -58,8 +58,8 @@ namespace app_lifecycle
         // program was started from.
         if (! path.startsWithChar ('/'))
             failureReason = "not an absolute path";
-        // Caught before any folder is made: the system refuses such a path
-        // only after every folder along it exists.
+        // Caught before any folder is made: otherwise every folder along it
+        // that the system allows would be made first.
         else if (path.getNumBytesAsUTF8() >= PATH_MAX)
             failureReason = describeError (ENAMETOOLONG);
         else
