@@ -1,7 +1,6 @@
 #include "AboutTestSupport.h"
 
 #include "skin/SkinTestSupport.h"
-#include "support/XWindowState.h"
 
 #include <cstdlib>
 
@@ -50,17 +49,17 @@ namespace about_test
     {
         openPanel();
         auto* peer = window->panel().getPeer();
-        const auto windowId = (unsigned long) (juce::pointer_sized_int) peer->getNativeHandle();
 
-        // On a busy machine the window manager maps and activates a new
-        // window late, and the focus the window asked for before that may go
-        // elsewhere: wait until the manager, too, calls it active.
-        return test_support::pumpUntil ([&]
+        // The framework takes the window's focus in only when it reads the
+        // X server's focus event, and then gives it to the window itself.
+        // On a busy machine that event comes late: read after the about
+        // screen has taken the focus, it would take the focus from it.
+        return test_support::pumpUntil ([peer]
         {
             if (! peer->isFocused())
                 peer->grabFocus();
 
-            return peer->isFocused() && test_support::activeWindow() == windowId;
+            return peer->isFocused() && peer->getComponent().hasKeyboardFocus (true);
         }, 20000);
     }
 
