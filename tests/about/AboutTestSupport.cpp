@@ -1,6 +1,7 @@
 #include "AboutTestSupport.h"
 
 #include "skin/SkinTestSupport.h"
+#include "support/XWindowState.h"
 
 #include <cstdlib>
 
@@ -49,17 +50,17 @@ namespace about_test
     {
         openPanel();
         auto* peer = window->panel().getPeer();
+        const auto windowId = (unsigned long) (juce::pointer_sized_int) peer->getNativeHandle();
 
-        // The framework takes the window's focus in only when it reads the
-        // X server's focus event, and then gives it to the window itself.
-        // On a busy machine that event comes late: read after the about
-        // screen has taken the focus, it would take the focus from it.
-        return test_support::pumpUntil ([peer]
+        // On a busy machine the window manager maps and activates a new
+        // window late, and the focus the window asked for before that may go
+        // elsewhere: wait until the manager, too, calls it active.
+        return test_support::pumpUntil ([&]
         {
             if (! peer->isFocused())
                 peer->grabFocus();
 
-            return peer->isFocused() && peer->getComponent().hasKeyboardFocus (true);
+            return peer->isFocused() && test_support::activeWindow() == windowId;
         }, 20000);
     }
 
