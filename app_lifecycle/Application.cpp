@@ -4,8 +4,9 @@
 #include "platform/apple_events/DesktopEventSource.h"
 #include "platform/apple_events/SessionBusEventSource.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <sys/prctl.h>
+#include <sys/resource.h>
 
 namespace app_lifecycle
 {
@@ -34,22 +35,48 @@ namespace app_lifecycle
             return juce::File::getCurrentWorkingDirectory().getChildFile (path);
         }
 
-        // $XDG_CACHE_HOME when it holds an absolute path, else ~/.cache.
-        juce::File userCacheFolder()
+        bool isAbsolute (const juce::String& path)
+        {
+            // Not juce::File::isAbsolutePath, which takes "~/x" and "~user/x" for absolute.
+            return path.startsWithChar ('/');
+        }
+
+        // $XDG_CACHE_HOME when it holds an absolute path, else ~/.cache; a
+        // HOME that is not absolute leaves "~/.cache", which the lock
+        // refuses as a relative path.
+        juce::String userCacheFolder()
         {
             const auto fromEnvironment = juce::SystemStats::getEnvironmentVariable ("XDG_CACHE_HOME", {});
 
-            if (juce::File::isAbsolutePath (fromEnvironment))
-                return juce::File (fromEnvironment);
+            if (isAbsolute (fromEnvironment))
+                return juce::File (fromEnvironment).getFullPathName();
 
-            return juce::File::getSpecialLocation (juce::File::userHomeDirectory).getChildFile (".cache");
+            const auto home = juce::SystemStats::getEnvironmentVariable ("HOME", {});
+
+            if (isAbsolute (home))
+                return juce::File (home).getChildFile (".cache").getFullPathName();
+
+            return "~/.cache";
         }
 
-        // Linux keeps 15 bytes of a thread's name and juce::Thread sets
-        // none when given more; prctl keeps the head of it.
-        void nameMessageThread()
+        // X, the lock, the message loop's and the signals' pipes, the sound
+        // server and a browser's start, with room to spare. Fewer crash the
+        // framework at start-up.
+        constexpr rlim_t descriptorsNeeded = 32;
+
+        // Raises the soft limit on open files to what the program needs when
+        // the hard limit allows it; the limit it then has.
+        rlim_t raiseDescriptorLimit()
         {
-            ::prctl (PR_SET_NAME, "Juce Message Thread", 0, 0, 0);
+            rlimit limit {};
+
+            if (::getrlimit (RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur >= descriptorsNeeded)
+                return descriptorsNeeded;
+
+            limit.rlim_cur = std::min (limit.rlim_max, descriptorsNeeded);
+            ::setrlimit (RLIMIT_NOFILE, &limit);
+            ::getrlimit (RLIMIT_NOFILE, &limit);
+            return limit.rlim_cur;
         }
 
         OSErr handleQuitApplication (const AppleEvent*, AppleEvent*, long)
@@ -118,6 +145,9 @@ namespace app_lifecycle
 
     int Application::main (juce::StringArray& commandLine, std::unique_ptr<Application> application)
     {
+        // Until the program can take the desktop's requests, they wait.
+        platform::DesktopEventSource::holdSignals();
+
         // First: the lock's folder is named after the executable.
         executableFile = executableNamedBy (commandLine[0]);
         commandLine.remove (0);
@@ -127,13 +157,17 @@ namespace app_lifecycle
 
         // JUCE 7's non-GUI side needs no initialisation call.
 
+        if (const auto allowed = raiseDescriptorLimit(); allowed < descriptorsNeeded)
+            return failStart (commandLine, "too few file descriptors: " + juce::String ((juce::int64) allowed)
+                                           + " allowed (ulimit -n), " + juce::String ((juce::int64) descriptorsNeeded) + " needed");
+
         if (! runningInstance->moreThanOneInstanceAllowed())
         {
             switch (initAppLock()->enter())
             {
                 case SingleInstanceLock::Attempt::entered:       break;
                 case SingleInstanceLock::Attempt::heldElsewhere: return refuseStart (commandLine);
-                case SingleInstanceLock::Attempt::failed:        return failStart (commandLine);
+                case SingleInstanceLock::Attempt::failed:        return failStart (commandLine, lockFailure());
             }
         }
 
@@ -144,7 +178,6 @@ namespace app_lifecycle
             return failWithoutDisplay (commandLine);
 
         installSystemEventHandlers();
-        nameMessageThread();
 
         commandLine.trim();
         runningInstance->initialise (commandLine);
@@ -174,9 +207,9 @@ namespace app_lifecycle
             return nullptr;
 
         const auto lockName = "quenmarAppLock_" + runningInstance->getApplicationName();
-        const auto lockFolder = userCacheFolder().getChildFile (executableFile.getFileNameWithoutExtension());
+        const auto lockPath = userCacheFolder() + "/" + executableFile.getFileNameWithoutExtension() + "/" + lockName;
 
-        runningInstance->appLock = std::make_unique<SingleInstanceLock> (lockFolder.getChildFile (lockName));
+        runningInstance->appLock = std::make_unique<SingleInstanceLock> (lockPath);
         return runningInstance->appLock.get();
     }
 
@@ -263,13 +296,17 @@ namespace app_lifecycle
         return shutdownAppAndClearUp (false);
     }
 
-    // No lock could be taken at all: say so rather than vanish as if
-    // another instance ran.
-    int Application::failStart (juce::StringArray& arguments)
+    juce::String Application::lockFailure()
     {
         const auto& lock = *runningInstance->appLock;
-        const auto line = runningInstance->getApplicationName() + ": cannot use the single-instance lock file \""
-                        + lock.getFile().getFullPathName() + "\": " + lock.getFailureReason();
+        return "cannot use the single-instance lock file \"" + lock.getPath() + "\": " + lock.getFailureReason();
+    }
+
+    // The program cannot start: say so rather than vanish as if another
+    // instance ran.
+    int Application::failStart (juce::StringArray& arguments, const juce::String& reason)
+    {
+        const auto line = runningInstance->getApplicationName() + ": " + reason;
         std::fprintf (stderr, "%s\n", line.toRawUTF8());
         std::fflush (stderr);
 

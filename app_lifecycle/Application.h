@@ -81,7 +81,8 @@ namespace app_lifecycle
 
     private:
         static int refuseStart (juce::StringArray& arguments);
-        static int failStart (juce::StringArray& arguments);
+        static juce::String lockFailure();
+        static int failStart (juce::StringArray& arguments, const juce::String& reason);
 
         bool stillInitialising = true;
         std::unique_ptr<SingleInstanceLock> appLock;

@@ -9,6 +9,10 @@ namespace app_lifecycle
     // they are missing and opens it; the file is never deleted. The lock
     // belongs to this process: the system releases it when the process
     // ends, however it ends, and no child process inherits it.
+    //
+    // A path that is not absolute, too long, or names something other than
+    // a regular file is unusable: enter fails with the reason, and any
+    // folder the constructor made for it is removed again.
     class SingleInstanceLock
     {
     public:
@@ -19,19 +23,21 @@ namespace app_lifecycle
             failed
         };
 
-        explicit SingleInstanceLock (const juce::File& lockFile);
+        explicit SingleInstanceLock (const juce::String& lockPath);
         ~SingleInstanceLock();
 
         Attempt enter();
         void exit();
 
-        const juce::File& getFile() const noexcept           { return file; }
+        const juce::String& getPath() const noexcept          { return path; }
 
         // Why the last attempt failed, in the system's words.
         const juce::String& getFailureReason() const noexcept { return failureReason; }
 
     private:
-        juce::File file;
+        juce::String open();
+
+        juce::String path;
         int descriptor = -1;
         bool held = false;
         juce::String failureReason;

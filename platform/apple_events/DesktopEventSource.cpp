@@ -7,6 +7,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <optional>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace platform
@@ -16,6 +17,22 @@ namespace platform
         constexpr int forwardedSignals[] { SIGTERM, SIGINT, SIGHUP, SIGUSR1, SIGUSR2 };
 
         std::atomic<int> signalPipeWriteEnd { -1 };
+
+        // Signals the process inherited as ignored (nohup, a background job
+        // of a script): they stay ignored.
+        sigset_t ignoredAtStart;
+        bool ignoredAtStartKnown = false;
+
+        sigset_t forwardedSignalSet()
+        {
+            sigset_t set;
+            sigemptyset (&set);
+
+            for (auto signalNumber : forwardedSignals)
+                sigaddset (&set, signalNumber);
+
+            return set;
+        }
 
         extern "C" void writeSignalToPipe (int signalNumber)
         {
@@ -56,9 +73,31 @@ namespace platform
 
     JUCE_IMPLEMENT_SINGLETON (DesktopEventSource)
 
+    void DesktopEventSource::holdSignals()
+    {
+        if (! ignoredAtStartKnown)
+        {
+            sigemptyset (&ignoredAtStart);
+
+            for (auto signalNumber : forwardedSignals)
+                if (struct sigaction current {}; ::sigaction (signalNumber, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)
+                    sigaddset (&ignoredAtStart, signalNumber);
+
+            ignoredAtStartKnown = true;
+        }
+
+        const auto signals = forwardedSignalSet();
+        ::pthread_sigmask (SIG_BLOCK, &signals, nullptr);
+    }
+
     void DesktopEventSource::start()
     {
         getInstance();
+
+        // What came while the signals were held is delivered now, to the
+        // handlers, and reaches the message loop through the pipe.
+        const auto signals = forwardedSignalSet();
+        ::pthread_sigmask (SIG_UNBLOCK, &signals, nullptr);
     }
 
     DesktopEventSource::DesktopEventSource()
@@ -77,7 +116,10 @@ namespace platform
         // Replaces the framework's own SIGINT handler, which would quit
         // behind the application's back.
         for (auto signalNumber : forwardedSignals)
-            setHandler (signalNumber, writeSignalToPipe);
+        {
+            const auto ignored = ignoredAtStartKnown && sigismember (&ignoredAtStart, signalNumber) == 1;
+            setHandler (signalNumber, ignored ? SIG_IGN : writeSignalToPipe);
+        }
     }
 
     DesktopEventSource::~DesktopEventSource()

@@ -13,9 +13,15 @@ namespace platform
     class DesktopEventSource : private juce::DeletedAtShutdown
     {
     public:
-        // Takes the signals over; a second call changes nothing. Call it
-        // once the message manager exists: the source reads its pipe in the
-        // message loop, and lives until the framework's shutdown.
+        // Call first thing in main: the signals are blocked until start, so
+        // that one that comes early waits instead of killing the process,
+        // and those ignored now are noted to stay ignored.
+        static void holdSignals();
+
+        // Takes the signals over, then lets those held since holdSignals
+        // through; a second call takes nothing over again. Call it once the
+        // message manager exists: the source reads its pipe in the message
+        // loop, and lives until the framework's shutdown.
         static void start();
 
         ~DesktopEventSource() override;

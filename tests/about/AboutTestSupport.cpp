@@ -1,6 +1,7 @@
 #include "AboutTestSupport.h"
 
 #include "skin/SkinTestSupport.h"
+#include "support/XWindowState.h"
 
 #include <cstdlib>
 
@@ -45,11 +46,22 @@ namespace about_test
         juce::LookAndFeel::setDefaultLookAndFeel (skin.get());
     }
 
-    void AboutTest::openFocusedPanel()
+    bool AboutTest::openFocusedPanel()
     {
         openPanel();
         auto* peer = window->panel().getPeer();
-        test_support::pumpUntil ([peer] { peer->grabFocus(); return peer->isFocused(); }, 2000);
+        const auto windowId = (unsigned long) (juce::pointer_sized_int) peer->getNativeHandle();
+
+        // On a busy machine the window manager maps and activates a new
+        // window late, and the focus the window asked for before that may go
+        // elsewhere: wait until the manager, too, calls it active.
+        return test_support::pumpUntil ([&]
+        {
+            if (! peer->isFocused())
+                peer->grabFocus();
+
+            return peer->isFocused() && test_support::activeWindow() == windowId;
+        }, 20000);
     }
 
     volume_panel::AboutScreen* AboutTest::aboutScreen()

@@ -44,8 +44,9 @@ namespace about_test
     protected:
         // With no panel open: a skin whose named pictures are replaced.
         void useSkinWith (std::map<juce::String, juce::Image> replacements);
-        // The panel with its window focused, as after the user's click.
-        void openFocusedPanel();
+        // The panel with its window focused, as after the user's click;
+        // false when the focus never came.
+        [[nodiscard]] bool openFocusedPanel();
         // A click in the strip, then a paint: the buttons learn where their
         // pictures lie when first painted.
         void openAbout() { window->click (panel_test::inStrip); test_support::pumpMessages (200); }

@@ -6,6 +6,7 @@
 #include "app_lifecycle/ApplicationWindow.h"
 #include "app_lifecycle/MainWindowRecord.h"
 
+#include <csignal>
 #include <iostream>
 #include <spawn.h>
 
@@ -71,6 +72,14 @@ namespace
 
         bool moreThanOneInstanceAllowed() override
         {
+            // A reopen and an open-documents request in the first moments,
+            // before the program can take them.
+            if (juce::SystemStats::getEnvironmentVariable ("LIFECYCLE_PROBE_EARLY_REQUESTS", {}) == "yes")
+            {
+                ::raise (SIGUSR1);
+                ::raise (SIGUSR2);
+            }
+
             return juce::SystemStats::getEnvironmentVariable ("LIFECYCLE_PROBE_INSTANCES", {}) == "many";
         }
 

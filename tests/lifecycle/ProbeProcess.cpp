@@ -49,7 +49,8 @@ namespace lifecycle_tests
 
     ProbeProcess::ProbeProcess (const std::vector<std::string>& arguments,
                                 const std::map<std::string, std::string>& environment,
-                                const std::string& program)
+                                const std::string& program,
+                                const std::vector<std::string>& launcher)
     {
         int outputEnds[2];
         int errorEnds[2];
@@ -62,8 +63,10 @@ namespace lifecycle_tests
         posix_spawn_file_actions_adddup2 (&actions, outputEnds[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2 (&actions, errorEnds[1], STDERR_FILENO);
 
-        // env replaces itself by the probe, which keeps the process id.
-        std::vector<std::string> command { "env" };
+        // The launcher and env replace themselves by the probe, which keeps
+        // the process id.
+        auto command = launcher;
+        command.push_back ("env");
 
         for (const auto& [name, value] : environment)
             command.push_back (name + "=" + value);
@@ -78,7 +81,7 @@ namespace lifecycle_tests
 
         argv.push_back (nullptr);
 
-        const auto result = ::posix_spawnp (&pid, "env", &actions, nullptr, argv.data(), environ);
+        const auto result = ::posix_spawnp (&pid, command.front().c_str(), &actions, nullptr, argv.data(), environ);
         posix_spawn_file_actions_destroy (&actions);
         ::close (outputEnds[1]);
         ::close (errorEnds[1]);

@@ -14,11 +14,14 @@ namespace lifecycle_tests
     class ProbeProcess
     {
     public:
-        // Starts the program with these arguments and these environment
-        // variables put into the test's own environment.
+        // Starts the program (the probe unless given) with these arguments
+        // and these environment variables put into the test's own
+        // environment, through the launcher's words when given (a command
+        // that runs the rest, such as "env -u HOME" or "prlimit --nofile=6").
         ProbeProcess (const std::vector<std::string>& arguments,
                       const std::map<std::string, std::string>& environment,
-                      const std::string& program = LIFECYCLE_PROBE_PATH);
+                      const std::string& program = LIFECYCLE_PROBE_PATH,
+                      const std::vector<std::string>& launcher = {});
 
         // Kills the probe if it still runs.
         ~ProbeProcess();

@@ -2,6 +2,8 @@
 
 #include "support/MessagePump.h"
 
+#include <algorithm>
+
 using namespace panel_test;
 
 namespace
@@ -63,6 +65,16 @@ TEST_F (PanelTest, EachSideIsEnabledTippedAndReadAsTheDeviceAllows)
             EXPECT_EQ (muteButton.getToggleState(), connected && side == output);
         }
 
+        // Sides that come back lose their tips.
+        hardware.resetToDefault();
+        window->panel().update();
+
+        for (int side : { input, output })
+        {
+            EXPECT_EQ (window->slider (side).getTooltip(), juce::String());
+            EXPECT_EQ (window->muteButton (side).getTooltip(), juce::String());
+        }
+
         window.reset();
     }
 }
@@ -92,6 +104,28 @@ TEST_F (PanelTest, APollShowsTheDeviceWithoutWritingToItAndKeepsValuesWhenUnplug
         EXPECT_EQ (window->slider (output).getValue(), 15.0);
         EXPECT_EQ (deviceWrites(), 0);
     }
+}
+
+TEST_F (PanelTest, AMuteThatCannotBeReadShowsAsOff)
+{
+    hardware.setMute (volume_test::soundDevice, AudioScope::input, 0, 1);
+    openPanel();
+    ASSERT_TRUE (window->muteButton (input).getToggleState());
+
+    hardware.clearCallLog();
+    window->panel().update();
+    const auto log = hardware.getCallLog();
+    // A read's info call asks for the size; a probe's, for the writable flag.
+    const auto muteRead = std::find_if (log.begin(), log.end(), [] (const PlatformCall& call)
+    {
+        return call.operation == PlatformOperation::deviceGetPropertyInfo && call.scope == AudioScope::input
+            && call.property == kAudioDevicePropertyMute && call.size.has_value();
+    });
+    ASSERT_NE (muteRead, log.end());
+
+    hardware.failCallNumber ((int) (muteRead - log.begin()));
+    window->panel().update();
+    EXPECT_FALSE (window->muteButton (input).getToggleState());
 }
 
 TEST_F (PanelTest, SliderMovesAndMuteClicksWriteLevelAndMute)

@@ -123,6 +123,12 @@ TEST_F (PanelMouseTest, TheTipBoxSitsOnTopOfTheSlidersAtThePressedSideAndHoldsIt
             widest = juce::jmax (widest, juce::Font (15.0f, juce::Font::bold).getStringWidthFloat (line));
         EXPECT_NEAR (ink.getWidth(), widest, 3);
 
+        // A press on the side's slider places it alike; the first press
+        // only takes the shown tip away.
+        window->click (sliderCentre (side));
+        window->click (sliderCentre (side));
+        EXPECT_EQ (tipBox (window->snapshot()), box);
+
         window.reset();
     }
 }

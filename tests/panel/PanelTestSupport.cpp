@@ -49,6 +49,22 @@ namespace panel_test
         test_support::pumpMessages (5);
     }
 
+    namespace
+    {
+        // Counts the presses and releases that reach any component.
+        struct ButtonCounter : juce::MouseListener
+        {
+            ButtonCounter()           { juce::Desktop::getInstance().addGlobalMouseListener (this); }
+            ~ButtonCounter() override { juce::Desktop::getInstance().removeGlobalMouseListener (this); }
+
+            void mouseDown (const juce::MouseEvent&) override { ++presses; }
+            void mouseUp (const juce::MouseEvent&) override   { ++releases; }
+
+            int presses = 0;
+            int releases = 0;
+        };
+    }
+
     void PanelWindow::drag (juce::Point<int> panelPoint, juce::Point<int> distance)
     {
         const auto start = panel().localPointToGlobal (panelPoint);
@@ -64,17 +80,22 @@ namespace panel_test
         }
         command << " mouseup 1 sleep 0.05";
 
+        ButtonCounter buttons;
         juce::ChildProcess xdotool;
         ASSERT_TRUE (xdotool.start (command, 0));
         ASSERT_TRUE (test_support::pumpUntil ([&] { return ! xdotool.isRunning(); }, 5000));
         ASSERT_EQ (xdotool.getExitCode(), 0u);
+        // On a busy machine the pointer's events reach the window well after
+        // xdotool has ended; were they read later, they would move the
+        // pointer in the middle of the next injected click.
+        ASSERT_TRUE (test_support::pumpUntil ([&] { return buttons.presses > 0; }, 5000));
         // Now and then the window manager keeps the release from the window
         // (the framework still holds the button down after seconds). Then
         // it is given to the window as X would have: a press injected while
         // the button is held would count as part of the old drag.
         const auto released = [] { return ! juce::Desktop::getInstance().getMainMouseSource().isDragging(); };
 
-        if (! test_support::pumpUntil (released, 1000))
+        if (! test_support::pumpUntil ([&] { return buttons.releases > 0 && released(); }, 1000))
             send (start + distance, {});
 
         ASSERT_TRUE (released());

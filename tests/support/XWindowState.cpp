@@ -2,6 +2,7 @@
 
 #include "support/MessagePump.h"
 
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 namespace test_support
@@ -38,6 +39,30 @@ namespace test_support
     bool waitUntilMapped (unsigned long windowId, bool mapped, int timeoutMilliseconds)
     {
         return pumpUntil ([&] { return isMappedOnScreen (windowId) == mapped; }, timeoutMilliseconds);
+    }
+
+    unsigned long activeWindow()
+    {
+        auto* display = testConnection();
+
+        if (display == nullptr)
+            return 0;
+
+        Atom type = None;
+        int format = 0;
+        unsigned long count = 0, remaining = 0;
+        unsigned char* data = nullptr;
+        unsigned long window = 0;
+
+        if (XGetWindowProperty (display, DefaultRootWindow (display), XInternAtom (display, "_NET_ACTIVE_WINDOW", False),
+                                0, 1, False, XA_WINDOW, &type, &format, &count, &remaining, &data) == Success
+            && data != nullptr && count == 1 && format == 32)
+            window = *reinterpret_cast<unsigned long*> (data);
+
+        if (data != nullptr)
+            XFree (data);
+
+        return window;
     }
 
     void pressCloseBox (unsigned long windowId)

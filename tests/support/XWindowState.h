@@ -12,6 +12,10 @@ namespace test_support
     // wanted; false when the time ran out.
     bool waitUntilMapped (unsigned long windowId, bool mapped, int timeoutMilliseconds = 5000);
 
+    // The window the window manager calls active (_NET_ACTIVE_WINDOW); 0
+    // when it names none.
+    unsigned long activeWindow();
+
     // The window manager's close request, as its close box sends it.
     void pressCloseBox (unsigned long windowId);
 }

@@ -73,7 +73,7 @@ namespace volume_test
         const Expected afterFailing[] = {
             { 0.0f, false, true, 3 },   // level's info call: the mute is still read
             { 0.0f, false, true, 4 },   // level's read: the preset 0.0 stands
-            { 0.3f, false, false, 3 },  // mute's info call: muted left as it was, no read
+            { 0.3f, true, true, 3 },    // mute's info call: muted left as it was, no read
             { 0.3f, true, false, 4 },   // mute's read: the preset 0 stands
         };
 

@@ -150,21 +150,26 @@ namespace volume_test
         EXPECT_FALSE (muted);
     }
 
-    TEST_F (TraverserLevel, EmulatedMuteOutlivesTheDevicesAbsence)
+    TEST_F (TraverserLevel, EmulatedMuteOutlivesTheDevicesAbsenceButNotTheTraverser)
     {
         hardware.removeAllDevices();
         const auto device = deviceWith (soundDevice, AudioScope::output, { Presence::settable, Presence::absent, {}, {} });
         hardware.plugIn (device);
-        volume::Traverser traverser (soundDeviceName, 2, 2);
+        auto traverser = std::make_unique<volume::Traverser> (soundDeviceName, 2, 2);
 
         hardware.unplug (soundDevice);
-        traverser.setOutputVolume (0.6f, true);
+        traverser->setOutputVolume (0.6f, true);
         EXPECT_EQ (describeWrites (hardware.getCallLog()), "dev 58: volm@0=0");
 
         hardware.plugIn (device);
         bool muted = false;
-        EXPECT_EQ (traverser.getOutputVolume (muted), 0.6f);
+        EXPECT_EQ (traverser->getOutputVolume (muted), 0.6f);
         EXPECT_TRUE (muted);
+
+        // Ending leaves the device as it is: no level comes back.
+        hardware.clearCallLog();
+        traverser.reset();
+        EXPECT_TRUE (hardware.getCallLog().empty());
     }
 
     TEST_F (TraverserLevel, GetterGuardAndASideNeverFound)

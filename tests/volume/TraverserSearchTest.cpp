@@ -57,6 +57,9 @@ namespace volume_test
             { "no channels", { A, A, {}, {} }, 0,
               { true, "", "volm@0 mute@0" },
               { true, "", "volm@0 mute@0" } },
+            { "channel volumes, fixed master mute", { A, F, { S, S }, { S, S } }, 2,
+              { true, "volm@1=0 volm@2=0", "volm@0 mute@0 volm@1 volm@2" },
+              { true, "volm@1=0 volm@2=0", "volm@0 mute@0 volm@1 volm@2" } },
             { "no channels, master mute", { A, S, {}, {} }, 0,
               { true, "mute@0=1", "volm@0 mute@0" },
               { true, "mute@0=1", "volm@0 mute@0" } },
@@ -113,7 +116,11 @@ namespace volume_test
 
                 hardware.removeAllDevices();
                 hardware.plugIn (deviceWith (soundDevice, side, testCase.setup));
-                volume::Traverser traverser (soundDeviceName, testCase.numChannels, testCase.numChannels);
+                // The other side's count is one more: a side must probe its own.
+                const auto otherCount = testCase.numChannels + 1;
+                volume::Traverser traverser (soundDeviceName,
+                                             side == AudioScope::input ? testCase.numChannels : otherCount,
+                                             side == AudioScope::output ? testCase.numChannels : otherCount);
 
                 const auto calls = searchCalls (traverser);
                 bool input = true, output = true;
@@ -211,6 +218,13 @@ namespace volume_test
         builtInInput.isDeviceConnected (input, output);
         EXPECT_TRUE (input);
         EXPECT_FALSE (output);
+
+        // Only that exact name: another case, or more after it, is paired with itself.
+        for (const auto* name : { "built-in output", "Built-in Output 2", "Built-in Outpu" })
+        {
+            volume::Traverser similar (name, 2, 2);
+            EXPECT_FALSE (similar.isDeviceConnected (input, output)) << name;
+        }
 
         hardware.plugIn (SimulatedDevice::withSettableControls (SimulatedAudioHardware::builtInDeviceId, "Built-in Output", "Built-in Output", 2));
         builtInOutput.isDeviceConnected (input, output);

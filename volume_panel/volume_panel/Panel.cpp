@@ -58,6 +58,9 @@ namespace volume_panel
             sliders[side]->addListener (this);
 
             muteButtons[side] = VolumeSkinLookAndFeel::createMuteButton ((int) side, muteButtonBounds[side]);
+            // The skin draws no focus, so no key may reach a button: Return
+            // would toggle a mute the user cannot see chosen.
+            muteButtons[side]->setWantsKeyboardFocus (false);
             addAndMakeVisible (*muteButtons[side]);
             muteButtons[side]->addListener (this);
         }
