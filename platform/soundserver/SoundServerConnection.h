@@ -9,6 +9,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace platform
@@ -54,9 +56,11 @@ namespace platform
         ServerMirror mirror;
         WaitBudget budget;
         Clock::time_point retryAfter {};
+        bool hasReportedNetworkServer = false;
 
         bool isReady() const;
         bool connect (Clock::time_point deadline);
+        std::optional<std::string> localServer();
         void dispatchArrived();
         bool sendAndWait (const Sender& send, const std::function<bool()>& isAnswered, Clock::time_point deadline);
         bool runUntil (const std::function<bool()>& isDone, Clock::time_point deadline);
