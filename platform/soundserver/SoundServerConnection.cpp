@@ -116,6 +116,11 @@ namespace platform
         return answered;
     }
 
+    unsigned SoundServerConnection::connectionNumber() const
+    {
+        return connectionsMade;
+    }
+
     bool SoundServerConnection::isReady() const
     {
         return context != nullptr && pa_context_get_state (context.get()) == PA_CONTEXT_READY;
@@ -137,6 +142,7 @@ namespace platform
         if (! runUntil ([this] { return pa_context_get_state (context.get()) == PA_CONTEXT_READY; }, deadline))
             return false;
 
+        ++connectionsMade;
         mirror.start (context.get());
         return runUntil ([this] { return mirror.isSettled(); }, deadline) && isReady();
     }

@@ -44,6 +44,10 @@ namespace platform
         // that.
         bool exchange (const Sender& send, const std::function<bool()>& isAnswered);
 
+        // Counts the connections made. A server restarted meanwhile may give
+        // an old index to another object.
+        unsigned connectionNumber() const;
+
     private:
         using Clock = WaitBudget::Clock;
 
@@ -56,6 +60,7 @@ namespace platform
         ServerMirror mirror;
         WaitBudget budget;
         Clock::time_point retryAfter {};
+        unsigned connectionsMade = 0;
         bool hasReportedNetworkServer = false;
 
         bool isReady() const;
