@@ -1,5 +1,7 @@
 #include "platform/soundserver/ServerDeviceMap.h"
 
+#include <algorithm>
+
 namespace platform
 {
     namespace
@@ -84,19 +86,18 @@ namespace platform
             return {};
         }
 
+        // The lists are in index order, and a search looks up every device:
+        // a scan here would make a poll grow with the square of the sinks.
         const auto& nodes = object->kind == Kind::sink ? lists.sinks : lists.sources;
+        const auto node = std::lower_bound (nodes.begin(), nodes.end(), object->index,
+                                            [] (const ServerNode& existing, UInt32 index) { return existing.index < index; });
 
-        for (const auto& node : nodes)
-        {
-            if (node.index != object->index || ! isCardlessScope (node))
-                continue;
+        if (node == nodes.end() || node->index != object->index || ! isCardlessScope (*node))
+            return {};
 
-            ServerDevice device { id, node.description, {}, {} };
-            (object->kind == Kind::sink ? device.output : device.input) = node;
-            return device;
-        }
-
-        return {};
+        ServerDevice device { id, node->description, {}, {} };
+        (object->kind == Kind::sink ? device.output : device.input) = *node;
+        return device;
     }
 
     std::optional<AudioDeviceID> ServerDeviceMap::idOf (Kind kind, UInt32 index)

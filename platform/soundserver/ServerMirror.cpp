@@ -78,7 +78,7 @@ namespace platform
         return current;
     }
 
-    int ServerMirror::answersReceived() const
+    unsigned ServerMirror::answersReceived() const
     {
         return answers;
     }

@@ -27,12 +27,12 @@ namespace platform
 
         // Counts every answer and announcement received, to tell a server
         // that is busy from one that is silent.
-        int answersReceived() const;
+        unsigned answersReceived() const;
 
     private:
         ServerLists current;
         int fetchesUnderway = 0;
-        int answers = 0;
+        unsigned answers = 0;
 
         void follow (pa_context* context, pa_subscription_event_type_t event, UInt32 index);
         void track (pa_operation* operation);

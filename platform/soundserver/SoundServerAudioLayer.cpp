@@ -139,6 +139,7 @@ namespace platform
         if (lists == nullptr)
             return kAudioHardwareUnspecifiedError;
 
+        idsHandedOutOn = connection.connectionNumber();
         const auto devices = ServerDeviceMap::devicesOf (*lists);
         const auto count = std::min<size_t> (devices.size(), *ioSize / sizeof (AudioDeviceID));
 
@@ -265,6 +266,9 @@ namespace platform
 
         if (lists == nullptr)
             return kAudioHardwareUnspecifiedError;
+
+        if (connection.connectionNumber() != idsHandedOutOn)
+            return kAudioHardwareBadDeviceError;
 
         auto found = ServerDeviceMap::find (*lists, id);
 

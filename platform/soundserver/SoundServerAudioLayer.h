@@ -34,6 +34,9 @@ namespace platform
 
     private:
         SoundServerConnection connection;
+        // The connection on which the device list last handed out ids: an id
+        // from an earlier one may name another object now, so it names none.
+        unsigned idsHandedOutOn = 0;
 
         // The device with that id as the connection last heard of it, or why
         // there is none; the scope's name and node come with it.

@@ -1,8 +1,12 @@
 #include "platform/soundserver/SoundServerConnection.h"
 
+#include "platform/soundserver/LocalServers.h"
+
 #include <pulse/introspect.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <iostream>
 
 namespace platform
 {
@@ -112,6 +116,11 @@ namespace platform
         return answered;
     }
 
+    unsigned SoundServerConnection::connectionNumber() const
+    {
+        return connectionsMade;
+    }
+
     bool SoundServerConnection::isReady() const
     {
         return context != nullptr && pa_context_get_state (context.get()) == PA_CONTEXT_READY;
@@ -119,16 +128,45 @@ namespace platform
 
     bool SoundServerConnection::connect (Clock::time_point deadline)
     {
+        const auto server = localServer();
+
+        if (! server.has_value())
+            return false;
+
         context.reset (pa_context_new (pa_mainloop_get_api (mainLoop.get()), clientName));
 
-        if (context == nullptr || pa_context_connect (context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
+        if (context == nullptr
+            || pa_context_connect (context.get(), server->empty() ? nullptr : server->c_str(), PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
             return false;
 
         if (! runUntil ([this] { return pa_context_get_state (context.get()) == PA_CONTEXT_READY; }, deadline))
             return false;
 
+        ++connectionsMade;
         mirror.start (context.get());
         return runUntil ([this] { return mirror.isSettled(); }, deadline) && isReady();
+    }
+
+    // The local part of the server that PULSE_SERVER names, or empty for
+    // libpulse's own choice; none when it names only network servers, which
+    // is said once.
+    std::optional<std::string> SoundServerConnection::localServer()
+    {
+        const auto* named = std::getenv ("PULSE_SERVER");
+
+        if (named == nullptr)
+            return std::string();
+
+        auto local = localServersOf (named);
+
+        if (! local.empty())
+            return local;
+
+        if (! hasReportedNetworkServer)
+            std::cerr << "The sound server \"" << named << "\" names no local socket; the panel connects to sound servers of this machine only.\n";
+
+        hasReportedNetworkServer = true;
+        return {};
     }
 
     // What the server has sent meanwhile (announced changes above all),

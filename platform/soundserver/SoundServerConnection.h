@@ -9,6 +9,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 namespace platform
@@ -42,6 +44,10 @@ namespace platform
         // that.
         bool exchange (const Sender& send, const std::function<bool()>& isAnswered);
 
+        // Counts the connections made. A server restarted meanwhile may give
+        // an old index to another object.
+        unsigned connectionNumber() const;
+
     private:
         using Clock = WaitBudget::Clock;
 
@@ -54,9 +60,12 @@ namespace platform
         ServerMirror mirror;
         WaitBudget budget;
         Clock::time_point retryAfter {};
+        unsigned connectionsMade = 0;
+        bool hasReportedNetworkServer = false;
 
         bool isReady() const;
         bool connect (Clock::time_point deadline);
+        std::optional<std::string> localServer();
         void dispatchArrived();
         bool sendAndWait (const Sender& send, const std::function<bool()>& isAnswered, Clock::time_point deadline);
         bool runUntil (const std::function<bool()>& isDone, Clock::time_point deadline);

@@ -63,6 +63,12 @@ TEST_F (DeviceObjectTest, FindsTheDeviceByItsExactNameEachSideOnItsOwnScopeAndNe
               test.sink ("kdar7_out", deviceName);
               test.sink ("decoy", "Decoy");
               test.runServerCommand ("update-source-proplist decoy.monitor device.description=\"" + deviceName + "\""); }, false, true },
+        { "a sink renamed to the name and a source renamed away, after a search", [] (auto& test) {
+              test.sink ("renamed_out", "Other");
+              test.source ("renamed_in", deviceName);
+              findDevice (deviceName, true);
+              test.runServerCommand ("update-sink-proplist renamed_out device.description=\"" + deviceName + "\"\n"
+                                     "update-source-proplist renamed_in device.description=Other"); }, false, true },
     };
 
     for (const auto& row : rows)

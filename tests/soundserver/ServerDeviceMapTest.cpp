@@ -1,3 +1,4 @@
+#include "platform/soundserver/LocalServers.h"
 #include "platform/soundserver/ServerDeviceMap.h"
 #include "platform/soundserver/ServerText.h"
 #include "platform/soundserver/WaitBudget.h"
@@ -132,6 +133,24 @@ TEST (ServerText, BrokenUtf8NeverBecomesAGoodName)
     }
 
     EXPECT_EQ (textFromServer (nullptr), "");
+}
+
+TEST (LocalServers, OnlyLocalSocketsAreKeptSinceAHostNameLookupCanBlockForSeconds)
+{
+    const std::pair<const char*, const char*> rows[] {
+        { "unix:/run/user/1000/pulse/native", "unix:/run/user/1000/pulse/native" },
+        { "/tmp/server", "/tmp/server" },
+        { "{0123abcd}unix:/tmp/a  tcp:host /tmp/b", "{0123abcd}unix:/tmp/a /tmp/b" },
+        { "garbage", "" },                                              // a bare host name
+        { "tcp:127.0.0.1:4713 tcp6:[::1] tcp4:localhost", "" },
+        { "{0123abcd}tcp:host", "" },
+        { "{unclosed unix:/tmp/a", "unix:/tmp/a" },
+        { "unix:relative", "" },
+        { "  ", "" },
+    };
+
+    for (const auto& [list, expected] : rows)
+        EXPECT_EQ (localServersOf (list), expected) << list;
 }
 
 TEST (WaitBudget, WaitsDrawFromOneStoreThatOnlyIdleTimeRefills)

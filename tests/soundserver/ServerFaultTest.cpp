@@ -150,3 +150,25 @@ TEST_F (ServerFaultTest, AStoppedServerCostsNoPollMoreThanAQuarterSecondAndIsFou
     ::kill (pid, SIGCONT);
     EXPECT_TRUE (reconnects (traverser));
 }
+
+TEST_F (ServerFaultTest, AfterARestartAWriteBeforeTheNextSearchReachesNoOtherDeviceUnderTheOldId)
+{
+    const auto indexOf = [] (const std::string& sink) {
+        return run ("pactl list sinks short | awk '$2 == \"" + sink + "\" { print $1 }'");
+    };
+    const auto oldIndex = indexOf ("kdar7_out");
+    ::kill (serverPid(), SIGKILL);
+    run (soundServer + " start");
+    loadSink ("other", "Other Device");
+    ASSERT_EQ (indexOf ("other"), oldIndex);
+    const auto otherVolumes = volumesOf ("sink", "other");
+
+    // The first write finds the old server gone; one after the retry delay
+    // reaches the new one.
+    traverser.setOutputVolume (0.25f, true);
+    std::this_thread::sleep_for (1500ms);
+    traverser.setOutputVolume (0.25f, true);
+
+    EXPECT_FALSE (isMuted ("sink", "other"));
+    EXPECT_EQ (volumesOf ("sink", "other"), otherVolumes);
+}
