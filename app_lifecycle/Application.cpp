@@ -190,6 +190,9 @@ namespace app_lifecycle
         messageManager->runDispatchLoop();
 
         messageManager->deregisterBroadcastListener (runningInstance);
+        // The bus name goes before the lock, so that a launch in between
+        // starts a new panel instead of asking this ending one.
+        platform::SessionBusEventSource::deleteInstance();
         releaseAppLock();
 
         // JUCE 7's loop carries no force flag; no quit here is forced.
