@@ -162,7 +162,18 @@ TEST_F (BackEndEdgeTest, TheDeviceListWritesOnlyWholeIdsThatFitAndStaysDistinctF
         SCOPED_TRACE (room);
         std::vector<AudioDeviceID> ids (8, 0xabababab);
         auto written = room;
-        ASSERT_EQ (AudioHardwareGetProperty (kAudioHardwarePropertyDevices, &written, ids.data()), kAudioHardwareNoError);
+        auto status = AudioHardwareGetProperty (kAudioHardwarePropertyDevices, &written, ids.data());
+
+        // Calls back to back with no poll's pause between them may each
+        // find the waiting budget spent while the server catches up.
+        for (int poll = 0; poll < 10 && status != kAudioHardwareNoError; ++poll)
+        {
+            std::this_thread::sleep_for (std::chrono::milliseconds (500));
+            written = room;
+            status = AudioHardwareGetProperty (kAudioHardwarePropertyDevices, &written, ids.data());
+        }
+
+        ASSERT_EQ (status, kAudioHardwareNoError);
         EXPECT_EQ (written, room / 4 * 4);
         EXPECT_EQ (ids[written / 4], 0xababababu);
     }
