@@ -210,4 +210,26 @@ namespace
         EXPECT_GT (window.paints - paintsBefore, 20);
         EXPECT_GT (counter.calls, 20);
     }
+
+    // The back buffer is kept between paints; only an opaque window may skip
+    // clearing it, or a translucent paint would pile onto the last one.
+    TEST_F (IdleWindowTest, RepaintsATranslucentWindowOverAClearedBuffer)
+    {
+        window.colour = juce::Colours::red.withAlpha (0.5f);
+
+        juce::Image once (juce::Image::ARGB, 1, 1, true);
+        juce::Graphics (once).fillAll (window.colour);
+        const juce::Image::BitmapData pixel (once, juce::Image::BitmapData::readOnly);
+        const auto expected = reinterpret_cast<const juce::PixelARGB*> (pixel.getPixelPointer (0, 0))->getNativeARGB() & 0xffffffu;
+
+        for (int paint = 0; paint < 3; ++paint)
+        {
+            const auto paintsBefore = window.paints;
+            window.repaint();
+            ASSERT_TRUE (runMessageLoopUntil ([&] { return window.paints > paintsBefore; }, 2000));
+            runMessageLoopFor (100);
+        }
+
+        EXPECT_TRUE (idle_test::serverShowsPixel (windowId(), { 100, 75 }, expected, 2000));
+    }
 }
