@@ -183,7 +183,12 @@ TEST_F (BackEndEdgeTest, TheDeviceListWritesOnlyWholeIdsThatFitAndStaysDistinctF
     std::sort (all.begin(), all.end());
     EXPECT_EQ (std::adjacent_find (all.begin(), all.end()), all.end());
 
+    volume::Traverser traverser (deviceName, 2, 2);
     bool input = false, output = false;
-    EXPECT_TRUE (volume::Traverser (deviceName, 2, 2).isDeviceConnected (input, output));
+
+    for (int poll = 0; poll < 10 && ! (input && output); ++poll)
+        if (! traverser.isDeviceConnected (input, output))
+            std::this_thread::sleep_for (std::chrono::milliseconds (500));
+
     EXPECT_TRUE (input && output);
 }
