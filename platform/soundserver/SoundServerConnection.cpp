@@ -163,7 +163,7 @@ namespace platform
             return local;
 
         if (! hasReportedNetworkServer)
-            std::cerr << "The sound server \"" << named << "\" names no local socket; the panel connects to sound servers of this machine only.\n";
+            std::cerr << clientName << ": the sound server \"" << named << "\" names no local socket; only sound servers of this machine are used.\n";
 
         hasReportedNetworkServer = true;
         return {};
