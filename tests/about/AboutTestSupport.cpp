@@ -55,13 +55,19 @@ namespace about_test
         // On a busy machine the window manager maps and activates a new
         // window late, and the focus the window asked for before that may go
         // elsewhere: wait until the manager, too, calls it active.
-        return test_support::pumpUntil ([&]
+        const auto focused = test_support::pumpUntil ([&]
         {
             if (! peer->isFocused())
                 peer->grabFocus();
 
             return peer->isFocused() && test_support::activeWindow() == windowId;
         }, 20000);
+
+        // The focus query that saw the focus read the window's focus event
+        // too; handled only after the about screen took the focus, it would
+        // hand the focus back to the window.
+        test_support::dispatchQueuedEvents();
+        return focused;
     }
 
     volume_panel::AboutScreen* AboutTest::aboutScreen()

@@ -1,6 +1,7 @@
 #include "support/MessagePump.h"
 
 #include <juce_events/juce_events.h>
+#include <juce_events/native/juce_linux_EventLoopInternal.h>
 
 namespace juce
 {
@@ -29,5 +30,11 @@ namespace test_support
         }
 
         return true;
+    }
+
+    void dispatchQueuedEvents()
+    {
+        for (auto fd : juce::LinuxEventLoopInternal::getRegisteredFds())
+            juce::LinuxEventLoopInternal::invokeEventLoopCallbackForFd (fd);
     }
 }
