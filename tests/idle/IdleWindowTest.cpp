@@ -172,7 +172,6 @@ namespace
         peer->setVisible (false);
         EXPECT_TRUE (idle_test::serverShowsMapped (windowId(), false, 2000));
 
-        runMessageLoopFor (200);
         const auto paintsWhileHidden = window.paints;
         window.colour = juce::Colours::blue;
         window.repaint();
