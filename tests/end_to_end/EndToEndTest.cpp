@@ -78,6 +78,16 @@ TEST_F (PanelOnSoundServer, ShowsTheServersLevelsWritesItsOwnAndFollowsOtherProg
 
     server.setLevels (80, 20);
     EXPECT_TRUE (showsWithinOnePoll ([] (const PanelScreenshot& screen) { return screen.showsThumbsAt (80, 20); }));
+
+    // Hidden by its close box, it goes on polling; shown again, its first
+    // frame has the last poll's levels, well before the next poll.
+    ASSERT_TRUE (panel.hideByCloseBox());
+    server.setLevels (40, 60);
+    juce::Thread::sleep (onePoll);
+    server.setLevels (25, 75);
+    juce::Thread::sleep (onePoll);
+    ASSERT_TRUE (panel.reopen());
+    EXPECT_TRUE (panel.waitUntilShown ([] (const PanelScreenshot& screen) { return showsControlsAt (screen, 25, 75); }, 500));
 }
 
 TEST_F (PanelOnSoundServer, ShowsTheDeviceUnpluggedWhileItOrItsServerIsGoneAndTakesItBackWhenItReturns)

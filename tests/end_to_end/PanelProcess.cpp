@@ -2,6 +2,8 @@
 
 #include "Command.h"
 
+#include "support/XWindowState.h"
+
 #include <csignal>
 
 namespace end_to_end
@@ -55,6 +57,18 @@ namespace end_to_end
         while (juce::Time::getMillisecondCounter() < deadline);
 
         return false;
+    }
+
+    bool PanelProcess::hideByCloseBox()
+    {
+        test_support::pressCloseBox (window.getLargeIntValue());
+        return test_support::waitUntilMapped (window.getLargeIntValue(), false);
+    }
+
+    bool PanelProcess::reopen()
+    {
+        process->sendSignal (SIGUSR1);
+        return test_support::waitUntilMapped (window.getLargeIntValue(), true);
     }
 
     void PanelProcess::click (juce::Point<int> panelPoint)

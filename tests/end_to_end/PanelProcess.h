@@ -30,6 +30,11 @@ namespace end_to_end
         // within the time.
         bool waitUntilShown (const std::function<bool (const PanelScreenshot&)>& check, int timeoutMilliseconds);
 
+        // The close box, and the reopen signal; each says whether the X
+        // server then showed the window unmapped, or mapped.
+        bool hideByCloseBox();
+        bool reopen();
+
         void click (juce::Point<int> panelPoint);
         void drag (juce::Point<int> from, juce::Point<int> to);
 

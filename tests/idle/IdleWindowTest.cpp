@@ -163,6 +163,7 @@ namespace
     }
 
     // Nothing ticks in an idle window to send what it asked of the server.
+    // A hidden window is not painted, and shows its latest state once mapped.
     TEST_F (IdleWindowTest, HideShowAndMoveReachTheServerWithoutTheMessageLoop)
     {
         runMessageLoopFor (settleMilliseconds);
@@ -171,9 +172,17 @@ namespace
         peer->setVisible (false);
         EXPECT_TRUE (idle_test::serverShowsMapped (windowId(), false, 2000));
 
+        const auto paintsWhileHidden = window.paints;
+        window.colour = juce::Colours::blue;
+        window.repaint();
+        runMessageLoopFor (300);
+        EXPECT_EQ (window.paints, paintsWhileHidden);
+
         peer->setVisible (true);
         EXPECT_TRUE (idle_test::serverShowsMapped (windowId(), true, 2000));
         ASSERT_TRUE (test_support::waitUntilMapped (windowId(), true));
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return window.paints > paintsWhileHidden; }, 2000));
+        EXPECT_TRUE (idle_test::serverShowsPixel (windowId(), { 100, 75 }, 0x0000ffu, 2000));
 
         runMessageLoopFor (settleMilliseconds);
         const auto before = idle_test::serverPositionOf (windowId());

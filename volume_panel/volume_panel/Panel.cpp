@@ -49,6 +49,9 @@ namespace volume_panel
     VolumePanel::VolumePanel()
         : traverser (std::make_unique<volume::Traverser> (deviceName, numInputChannels, numOutputChannels))
     {
+        // The skin's background picture has no transparency and gives the
+        // window its size, so nothing under the panel needs painting.
+        setOpaque (true);
         aboutScreen = std::make_unique<AboutScreen> (updateUrl);
 
         for (size_t side = 0; side < 2; ++side)
