@@ -3,7 +3,7 @@
 # its module sources are compiled here only; its include directories and
 # compile definitions are handed on to the library's users.
 
-include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceGuiBasics.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceModules.cmake)
 
 set(KDAR7_SKIN_PICTURES_CMAKE ${CMAKE_SOURCE_DIR}/volume_skin/kdar7_volume_skin/Pictures.cmake)
 if(EXISTS ${KDAR7_SKIN_PICTURES_CMAKE})
@@ -23,7 +23,7 @@ list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/coreaudio/Simulated[^/]*
 list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/soundserver/")
 
 add_library(kdar7_core STATIC ${KDAR7_CORE_SOURCES})
-# The patched module's folder comes before the installed modules' folder.
+# The patched modules' folder comes before the installed modules' folder.
 target_include_directories(kdar7_core PUBLIC ${CMAKE_SOURCE_DIR} ${KDAR7_PATCHED_JUCE_ROOT})
 
 target_compile_definitions(kdar7_core PUBLIC
@@ -37,10 +37,10 @@ target_compile_definitions(kdar7_core PUBLIC
 target_link_libraries(kdar7_core
     PRIVATE
         juce::juce_core
-        juce::juce_events
-        juce::juce_data_structures
-        juce::juce_graphics
-        kdar7_patched_juce_gui_basics
+        kdar7_juce_events
+        kdar7_juce_data_structures
+        kdar7_juce_graphics
+        kdar7_juce_gui_basics
     PUBLIC
         juce::juce_recommended_config_flags
         juce::juce_recommended_warning_flags

@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <thread>
 
 namespace juce
 {
@@ -23,21 +24,42 @@ namespace
     // window's back buffer go by before wake-ups are counted.
     constexpr int settleMilliseconds = 3500;
 
+    long contextSwitchesOf (const std::filesystem::path& task)
+    {
+        long total = 0;
+        std::ifstream status (task / "status");
+        std::string line;
+
+        while (std::getline (status, line))
+            if (line.rfind ("voluntary_ctxt_switches:", 0) == 0 || line.rfind ("nonvoluntary_ctxt_switches:", 0) == 0)
+                total += std::stol (line.substr (line.find (':') + 1));
+
+        return total;
+    }
+
     long contextSwitchesOfThisProcess()
     {
         long total = 0;
 
         for (const auto& task : std::filesystem::directory_iterator ("/proc/self/task"))
-        {
-            std::ifstream status (task.path() / "status");
-            std::string line;
-
-            while (std::getline (status, line))
-                if (line.rfind ("voluntary_ctxt_switches:", 0) == 0 || line.rfind ("nonvoluntary_ctxt_switches:", 0) == 0)
-                    total += std::stol (line.substr (line.find (':') + 1));
-        }
+            total += contextSwitchesOf (task.path());
 
         return total;
+    }
+
+    // -1 when there is no such thread.
+    long contextSwitchesOfThread (const std::string& name)
+    {
+        for (const auto& task : std::filesystem::directory_iterator ("/proc/self/task"))
+        {
+            std::string comm;
+            std::getline (std::ifstream (task.path() / "comm"), comm);
+
+            if (comm == name)
+                return contextSwitchesOf (task.path());
+        }
+
+        return -1;
     }
 
     // Runs the message loop as the program does, asleep between events (the
@@ -240,5 +262,64 @@ namespace
         }
 
         EXPECT_TRUE (idle_test::serverShowsPixel (windowId(), { 100, 75 }, expected, 2000));
+    }
+
+    // The timer thread sleeps until its first timer is due, and whatever the
+    // message thread runs after a wake reads a fresh approximate clock: the
+    // timer thread no longer refreshes it every 100 ms.
+    TEST_F (IdleWindowTest, TimerThreadSleepsUntilDueAndTheMessageLoopKeepsTheClockFresh)
+    {
+        struct Poller : juce::Timer
+        {
+            void timerCallback() override {}
+        } poller;
+
+        poller.startTimer (2000);
+        runMessageLoopFor (settleMilliseconds);
+
+        const auto switchesBefore = contextSwitchesOfThread ("JUCE Timer");
+        ASSERT_GE (switchesBefore, 0);
+        runMessageLoopFor (3000);
+        // The loop's deadline started and due, and one or two polls: each
+        // wake, the wait for the timers' message and the notice that they
+        // ran. The 100 ms wake alone made 30.
+        EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 20);
+
+        // Messages a quarter of the old wake apart after a second's sleep:
+        // with that wake, one of them at least would read a clock 70 ms old.
+        constexpr int messages = 4;
+        // Shared with the messages, which may outlive a failed test.
+        auto staleness = std::make_shared<std::vector<juce::int64>>();
+        std::thread poster ([staleness]
+        {
+            std::this_thread::sleep_for (std::chrono::milliseconds (1000));
+
+            for (int message = 0; message < messages; ++message)
+            {
+                juce::MessageManager::callAsync ([staleness]
+                {
+                    const auto approximate = juce::Time::getApproximateMillisecondCounter();
+                    staleness->push_back ((juce::int64) juce::Time::getMillisecondCounter() - (juce::int64) approximate);
+                });
+                std::this_thread::sleep_for (std::chrono::milliseconds (25));
+            }
+        });
+
+        struct Deadline : juce::Timer
+        {
+            bool passed = false;
+            void timerCallback() override { passed = true; stopTimer(); }
+        } deadline;
+
+        deadline.startTimer (5000);
+
+        while (staleness->size() < (size_t) messages && ! deadline.passed)
+            juce::dispatchNextMessageOnSystemQueue (false);
+
+        poster.join();
+        ASSERT_EQ (staleness->size(), (size_t) messages);
+
+        for (auto milliseconds : *staleness)
+            EXPECT_LE (milliseconds, 10);
     }
 }

@@ -1,0 +1,78 @@
+# The program compiles patched copies of two JUCE modules (bench/README.md says
+# why and how):
+#
+# - juce_gui_basics: JUCE 7 gives every Linux window a timer at the display's
+#   refresh rate that runs as long as the window exists, so an idle panel woke
+#   the CPU hundreds of times a second; patched, it runs only while there is
+#   something to paint or someone listens for vblanks;
+# - juce_events: the timer thread woke every 100 ms whatever its timers'
+#   periods, only to keep the approximate clock fresh; patched, it sleeps until
+#   its first timer is due and the message loop refreshes that clock.
+#
+# A patched module's sources must not be compiled beside the stock ones, so
+# every module target that links a patched one is copied too, linking the
+# copies instead. The installed modules stay as they are: the bare-window
+# benchmark links them as the floor.
+#
+# Gives kdar7_juce_events, kdar7_juce_data_structures, kdar7_juce_graphics and
+# kdar7_juce_gui_basics, drop-ins for the juce:: targets of the same modules,
+# and KDAR7_PATCHED_JUCE_ROOT, the folder to put first on the include path.
+
+include(${CMAKE_CURRENT_LIST_DIR}/juce_patches/ApplyJucePatch.cmake)
+
+set(KDAR7_JUCE_PATCHES_DIR ${CMAKE_CURRENT_LIST_DIR}/juce_patches)
+set(KDAR7_PATCHED_JUCE_ROOT ${CMAKE_BINARY_DIR}/patched_juce_modules)
+
+# Copies the installed module into KDAR7_PATCHED_JUCE_ROOT and applies the
+# patch there. A changed patch configures again and makes a new copy; an
+# unchanged one keeps the copy, so that configuring does not recompile it.
+function(kdar7_patch_juce_module module patch_file)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${patch_file})
+    file(SHA256 ${patch_file} patch_hash)
+    set(patch_stamp ${KDAR7_PATCHED_JUCE_ROOT}/${module}.patch-sha256)
+    if(EXISTS ${patch_stamp})
+        file(READ ${patch_stamp} applied_hash)
+    endif()
+    if(NOT applied_hash STREQUAL "${JUCE_MODULES_DIR} ${patch_hash}")
+        kdar7_apply_juce_patch(${JUCE_MODULES_DIR}/${module} ${patch_file} ${KDAR7_PATCHED_JUCE_ROOT})
+        file(WRITE ${patch_stamp} "${JUCE_MODULES_DIR} ${patch_hash}")
+    endif()
+endfunction()
+
+# Makes kdar7_<module>, the stock module's target with its sources taken from
+# the patched copy when PATCH is given, and linking the kdar7_ copy of each
+# module it links that has one.
+function(kdar7_copy_juce_module module)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "PATCH" "")
+    get_target_property(sources ${module} INTERFACE_SOURCES)
+    if(arg_PATCH)
+        kdar7_patch_juce_module(${module} ${arg_PATCH})
+        list(TRANSFORM sources REPLACE "^${JUCE_MODULES_DIR}/" "${KDAR7_PATCHED_JUCE_ROOT}/")
+    endif()
+
+    add_library(kdar7_${module} INTERFACE)
+    target_sources(kdar7_${module} INTERFACE ${sources})
+    target_include_directories(kdar7_${module} INTERFACE ${KDAR7_PATCHED_JUCE_ROOT})
+    foreach(property INTERFACE_COMPILE_DEFINITIONS INTERFACE_COMPILE_FEATURES INTERFACE_COMPILE_OPTIONS)
+        get_target_property(value ${module} ${property})
+        if(value)
+            set_property(TARGET kdar7_${module} PROPERTY ${property} ${value})
+        endif()
+    endforeach()
+
+    get_target_property(stock_links ${module} INTERFACE_LINK_LIBRARIES)
+    foreach(link IN LISTS stock_links)
+        string(REGEX REPLACE "^juce::" "" linked_module "${link}")
+        if(TARGET kdar7_${linked_module})
+            target_link_libraries(kdar7_${module} INTERFACE kdar7_${linked_module})
+        else()
+            target_link_libraries(kdar7_${module} INTERFACE ${link})
+        endif()
+    endforeach()
+endfunction()
+
+# Each module after the modules it links.
+kdar7_copy_juce_module(juce_events PATCH ${KDAR7_JUCE_PATCHES_DIR}/timer-thread-sleeps-until-due.patch)
+kdar7_copy_juce_module(juce_data_structures)
+kdar7_copy_juce_module(juce_graphics)
+kdar7_copy_juce_module(juce_gui_basics PATCH ${KDAR7_JUCE_PATCHES_DIR}/linux-idle-vblank-timer.patch)
