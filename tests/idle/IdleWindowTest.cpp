@@ -285,8 +285,9 @@ namespace
         // ran. The 100 ms wake alone made 30.
         EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 20);
 
-        // Messages a quarter of the old wake apart after a second's sleep:
-        // with that wake, one of them at least would read a clock 70 ms old.
+        // Messages 25 ms apart after a second's sleep. Refreshed only by the
+        // old 100 ms wake and by the last message's own read, at most one of
+        // the four could read a clock under 10 ms old.
         constexpr int messages = 4;
         // Shared with the messages, which may outlive a failed test.
         auto staleness = std::make_shared<std::vector<juce::int64>>();
