@@ -104,6 +104,11 @@ namespace platform
     {
     }
 
+    void SoundServerAudioLayer::connectAhead()
+    {
+        connection.connectAhead();
+    }
+
     //==============================================================================
     OSStatus SoundServerAudioLayer::hardwareGetPropertyInfo (AudioHardwarePropertyID property, UInt32* outSize, Boolean* outWritable)
     {

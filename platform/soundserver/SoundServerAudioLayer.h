@@ -23,6 +23,10 @@ namespace platform
 
         SoundServerAudioLayer();
 
+        // Starts connecting to the server on a thread of its own; for a
+        // program with other work to do before its first call.
+        void connectAhead();
+
         OSStatus hardwareGetPropertyInfo (AudioHardwarePropertyID property, UInt32* outSize, Boolean* outWritable);
         OSStatus hardwareGetProperty (AudioHardwarePropertyID property, UInt32* ioSize, void* outData);
         OSStatus deviceGetPropertyInfo (AudioDeviceID id, UInt32 element, Boolean isInput,

@@ -65,13 +65,33 @@ namespace platform
     {
     }
 
-    SoundServerConnection::~SoundServerConnection() = default;
+    SoundServerConnection::~SoundServerConnection()
+    {
+        takeOverConnection();
+    }
+
+    void SoundServerConnection::connectAhead()
+    {
+        connecting = std::thread ([this] { listsNow (false); });
+    }
+
+    void SoundServerConnection::takeOverConnection()
+    {
+        if (connecting.joinable())
+            connecting.join();
+    }
 
     const ServerLists* SoundServerConnection::lists (bool askServer)
     {
+        takeOverConnection();
+        return listsNow (askServer);
+    }
+
+    const ServerLists* SoundServerConnection::listsNow (bool askServer)
+    {
         bool answered = ! askServer;
         const auto noteAnswer = [] (pa_context*, const pa_server_info*, void* flag) { *static_cast<bool*> (flag) = true; };
-        const bool settled = exchange ([&] (pa_context* readyContext) {
+        const bool settled = exchangeNow ([&] (pa_context* readyContext) {
             return askServer ? std::vector<pa_operation*> { pa_context_get_server_info (readyContext, noteAnswer, &answered) }
                              : std::vector<pa_operation*>();
         }, [&] { return answered && mirror.isSettled(); });
@@ -80,6 +100,12 @@ namespace platform
     }
 
     bool SoundServerConnection::exchange (const Sender& send, const std::function<bool()>& isAnswered)
+    {
+        takeOverConnection();
+        return exchangeNow (send, isAnswered);
+    }
+
+    bool SoundServerConnection::exchangeNow (const Sender& send, const std::function<bool()>& isAnswered)
     {
         const auto start = Clock::now();
 
@@ -116,8 +142,9 @@ namespace platform
         return answered;
     }
 
-    unsigned SoundServerConnection::connectionNumber() const
+    unsigned SoundServerConnection::connectionNumber()
     {
+        takeOverConnection();
         return connectionsMade;
     }
 

@@ -11,13 +11,15 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace platform
 {
     // The one connection to the sound server, driven synchronously on the
-    // calling thread over a libpulse main loop of its own: no thread, and
-    // every callback of the server runs inside a call of this class. It never
+    // calling thread over a libpulse main loop of its own: every callback of
+    // the server runs inside a call of this class. Only the first connection
+    // may be made ahead, on a thread that the first call waits for. It never
     // starts a server. Waiting draws from one shared budget, so a server that
     // stops answering costs one short wait, after which calls fail at once
     // until a retry delay has passed; the first call after it reconnects.
@@ -30,6 +32,12 @@ namespace platform
 
         explicit SoundServerConnection (const char* clientName);
         ~SoundServerConnection();
+
+        // Connects on a thread of its own, so that the server answers while
+        // the caller does other work; the first call below takes the
+        // connection over, waiting for the thread if need be. Once at most,
+        // before any other call; the thread keeps the caller's signal mask.
+        void connectAhead();
 
         // The server's cards, sinks and sources. Asking the server, they are
         // as it has them now: it answers a question after every change that
@@ -46,7 +54,7 @@ namespace platform
 
         // Counts the connections made. A server restarted meanwhile may give
         // an old index to another object.
-        unsigned connectionNumber() const;
+        unsigned connectionNumber();
 
     private:
         using Clock = WaitBudget::Clock;
@@ -62,7 +70,13 @@ namespace platform
         Clock::time_point retryAfter {};
         unsigned connectionsMade = 0;
         bool hasReportedNetworkServer = false;
+        std::thread connecting;
 
+        // Every public call takes the connection over first; the connecting
+        // thread calls only what follows.
+        void takeOverConnection();
+        const ServerLists* listsNow (bool askServer);
+        bool exchangeNow (const Sender& send, const std::function<bool()>& isAnswered);
         bool isReady() const;
         bool connect (Clock::time_point deadline);
         std::optional<std::string> localServer();

@@ -70,3 +70,26 @@ TEST (SkinLifecycle, StaticsBeforeDuringAndAfterTheSkin)
     EXPECT_EQ (VolumeSkinLookAndFeel::windowHeight, 360);
     expectNoPictures();
 }
+
+// After the test above: the pictures it loaded are out of the image cache.
+TEST (SkinLifecycle, PicturesDecodedAheadAreTheEmbeddedOnesUnderTheCacheKeysTheSkinAsksFor)
+{
+    juce::ImageCache::releaseUnusedImages();
+    const auto decoding = VolumeSkinLookAndFeel::decodePicturesAhead();
+    VolumeSkinLookAndFeel skin;
+
+    const std::pair<juce::String, juce::Image> loaded[] = {
+        { "background", juce::ImageCache::getFromMemory (VolumeSkin::background_png, VolumeSkin::background_pngSize) },
+        { "about", VolumeSkinLookAndFeel::getAboutImage() },
+        { "about_update", VolumeSkinLookAndFeel::getUpdateImage() },
+        { "about_qn", VolumeSkinLookAndFeel::getQnImage() },
+        { "about_forum", VolumeSkinLookAndFeel::getForumImage() },
+    };
+
+    for (const auto& [name, picture] : loaded)
+        EXPECT_TRUE (skin_test::samePixels (picture, skin_test::embeddedPicture (name))) << name;
+
+    // the skin's picture is the one in the cache, not a second decoding
+    EXPECT_EQ (VolumeSkinLookAndFeel::getForumImage(),
+               juce::ImageCache::getFromMemory (VolumeSkin::about_forum_png, VolumeSkin::about_forum_pngSize));
+}

@@ -1,5 +1,6 @@
 #include "SoundServerTestSupport.h"
 
+#include "platform/soundserver/SoundServerAudioLayer.h"
 #include "volume/Traverser.h"
 
 #include <chrono>
@@ -104,6 +105,45 @@ TEST_F (ServerFaultTest, WithNoServerEveryCallFailsAtOnceAndTheDeviceReturnsWith
 
     reloadSoundDevice();
     EXPECT_TRUE (reconnects (traverser));
+}
+
+TEST_F (ServerFaultTest, AConnectionMadeAheadIsTakenOverByTheFirstCallWhateverTheServerDoes)
+{
+    const auto firstSearch = [] (platform::SoundServerAudioLayer& layer) {
+        UInt32 size = 0;
+        const auto start = Clock::now();
+        const auto status = layer.hardwareGetPropertyInfo (kAudioHardwarePropertyDevices, &size, nullptr);
+        return std::make_pair (status == kAudioHardwareNoError ? (int) (size / sizeof (AudioDeviceID)) : -1, Clock::now() - start);
+    };
+
+    {
+        platform::SoundServerAudioLayer layer;
+        layer.connectAhead();
+        EXPECT_EQ (firstSearch (layer).first, 2);
+
+        // what changes after the connection was made is still seen
+        loadSink ("other_out", "Other Device");
+        EXPECT_EQ (firstSearch (layer).first, 3);
+    }
+
+    // gone before any call, while still connecting
+    platform::SoundServerAudioLayer { }.connectAhead();
+
+    const auto pid = serverPid();
+    ::kill (pid, SIGSTOP);
+    {
+        platform::SoundServerAudioLayer layer;
+        layer.connectAhead();
+        const auto [devices, took] = firstSearch (layer);
+        EXPECT_EQ (devices, -1);
+        EXPECT_LT (took, pollBound);
+    }
+    ::kill (pid, SIGCONT);
+
+    run (soundServer + " stop");
+    platform::SoundServerAudioLayer layer;
+    layer.connectAhead();
+    EXPECT_EQ (firstSearch (layer).first, -1);
 }
 
 TEST_F (ServerFaultTest, AServerKilledBetweenTwoCallsUnplugsTheDeviceUntilANewOneRuns)

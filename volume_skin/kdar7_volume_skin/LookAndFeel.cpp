@@ -1,5 +1,7 @@
 #include "volume_skin/kdar7_volume_skin/LookAndFeel.h"
 
+#include "volume_skin/kdar7_volume_skin/PicturesDecodedAhead.h"
+
 #include <VolumeSkinPictures.h>
 
 namespace
@@ -15,13 +17,36 @@ namespace
     // thumb travel (the background's ticks) needs two pixels more at each end.
     constexpr int trackEndMargin = 2;
 
+    // Never loaded by the skin.
+    const juce::String iconResource = "icon_png";
+
+    std::weak_ptr<PicturesDecodedAhead> picturesDecodedAhead;
+
+    // A picture decoded ahead goes into the image cache under the key that
+    // getFromMemory uses, which then finds it there.
+    void cacheDecodedAhead (PicturesDecodedAhead& pictures, const char* data)
+    {
+        const auto hashCode = (juce::int64) (juce::pointer_sized_int) data;
+
+        if (const auto picture = pictures.take (data);
+            picture.isValid() && juce::ImageCache::getFromHashCode (hashCode).isNull())
+            juce::ImageCache::addImageToCache (picture, hashCode);
+    }
+
     // Through the image cache, keyed by the embedded data's address, so each
     // picture is decoded once and shared.
     juce::Image loadEmbeddedPicture (const juce::String& pictureName)
     {
         int size = 0;
         const auto* data = VolumeSkin::getNamedResource ((pictureName + "_png").toRawUTF8(), size);
-        return data != nullptr ? juce::ImageCache::getFromMemory (data, size) : juce::Image();
+
+        if (data == nullptr)
+            return {};
+
+        if (const auto pictures = picturesDecodedAhead.lock())
+            cacheDecodedAhead (*pictures, data);
+
+        return juce::ImageCache::getFromMemory (data, size);
     }
 }
 
@@ -39,6 +64,25 @@ juce::Image VolumeSkinLookAndFeel::sliderThumbOver;
 VolumeSkinLookAndFeel::VolumeSkinLookAndFeel()
     : VolumeSkinLookAndFeel (loadEmbeddedPicture)
 {
+}
+
+std::shared_ptr<PicturesDecodedAhead> VolumeSkinLookAndFeel::decodePicturesAhead()
+{
+    std::vector<PicturesDecodedAhead::EmbeddedPicture> pictures;
+
+    for (int i = 0; i < VolumeSkin::namedResourceListSize; ++i)
+    {
+        if (iconResource == VolumeSkin::namedResourceList[i])
+            continue;
+
+        int size = 0;
+        const auto* data = VolumeSkin::getNamedResource (VolumeSkin::namedResourceList[i], size);
+        pictures.emplace_back (data, size);
+    }
+
+    auto decoding = std::make_shared<PicturesDecodedAhead> (std::move (pictures));
+    picturesDecodedAhead = decoding;
+    return decoding;
 }
 
 VolumeSkinLookAndFeel::VolumeSkinLookAndFeel (const PictureSource& pictures)

@@ -5,6 +5,8 @@
 #include <functional>
 #include <memory>
 
+class PicturesDecodedAhead;
+
 // The panel's whole appearance: draws the window background, the level
 // sliders' thumbs and the mute buttons from the embedded pictures, sizes the
 // main window, and makes the four controls at their fixed places.
@@ -21,6 +23,11 @@ public:
 
     // Loads the pictures embedded in the program through the image cache.
     VolumeSkinLookAndFeel();
+    // Starts decoding the embedded pictures on a thread of their own, for a
+    // skin made by the constructor above while the result lives to find them
+    // decoded; on the thread that makes the skin. The thread has ended once
+    // the result is gone, which must be before the program's statics go.
+    [[nodiscard]] static std::shared_ptr<PicturesDecodedAhead> decodePicturesAhead();
     explicit VolumeSkinLookAndFeel (const PictureSource& pictures);
     ~VolumeSkinLookAndFeel() override;
 
