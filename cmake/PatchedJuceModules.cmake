@@ -4,7 +4,9 @@
 # - juce_gui_basics: JUCE 7 gives every Linux window a timer at the display's
 #   refresh rate that runs as long as the window exists, so an idle panel woke
 #   the CPU hundreds of times a second; patched, it runs only while there is
-#   something to paint or someone listens for vblanks;
+#   something to paint or someone listens for vblanks. And at start-up it
+#   waits for the desktop settings' helper programs in 2 ms steps; patched,
+#   it sees them end within 0.1 ms;
 # - juce_events: the timer thread woke every 100 ms whatever its timers'
 #   periods, only to keep the approximate clock fresh; patched, it sleeps until
 #   its first timer is due and the message loop refreshes that clock.
@@ -24,29 +26,36 @@ set(KDAR7_JUCE_PATCHES_DIR ${CMAKE_CURRENT_LIST_DIR}/juce_patches)
 set(KDAR7_PATCHED_JUCE_ROOT ${CMAKE_BINARY_DIR}/patched_juce_modules)
 
 # Copies the installed module into KDAR7_PATCHED_JUCE_ROOT and applies the
-# patch there. A changed patch configures again and makes a new copy; an
-# unchanged one keeps the copy, so that configuring does not recompile it.
-function(kdar7_patch_juce_module module patch_file)
-    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${patch_file})
-    file(SHA256 ${patch_file} patch_hash)
+# patches there, in the order of their names (as the patch check does).
+# Changed patches configure again and make a new copy; unchanged ones keep
+# the copy, so that configuring does not recompile it.
+function(kdar7_patch_juce_module module)
+    set(patch_files ${ARGN})
+    list(SORT patch_files)
+    set(patch_hashes ${JUCE_MODULES_DIR})
+    foreach(patch_file IN LISTS patch_files)
+        set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${patch_file})
+        file(SHA256 ${patch_file} patch_hash)
+        list(APPEND patch_hashes ${patch_hash})
+    endforeach()
     set(patch_stamp ${KDAR7_PATCHED_JUCE_ROOT}/${module}.patch-sha256)
     if(EXISTS ${patch_stamp})
-        file(READ ${patch_stamp} applied_hash)
+        file(READ ${patch_stamp} applied_hashes)
     endif()
-    if(NOT applied_hash STREQUAL "${JUCE_MODULES_DIR} ${patch_hash}")
-        kdar7_apply_juce_patch(${JUCE_MODULES_DIR}/${module} ${patch_file} ${KDAR7_PATCHED_JUCE_ROOT})
-        file(WRITE ${patch_stamp} "${JUCE_MODULES_DIR} ${patch_hash}")
+    if(NOT applied_hashes STREQUAL "${patch_hashes}")
+        kdar7_apply_juce_patches(${JUCE_MODULES_DIR}/${module} ${KDAR7_PATCHED_JUCE_ROOT} ${patch_files})
+        file(WRITE ${patch_stamp} "${patch_hashes}")
     endif()
 endfunction()
 
 # Makes kdar7_<module>, the stock module's target with its sources taken from
-# the patched copy when PATCH is given, and linking the kdar7_ copy of each
+# the patched copy when PATCHES are given, and linking the kdar7_ copy of each
 # module it links that has one.
 function(kdar7_copy_juce_module module)
-    cmake_parse_arguments(PARSE_ARGV 1 arg "" "PATCH" "")
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "" "PATCHES")
     get_target_property(sources ${module} INTERFACE_SOURCES)
-    if(arg_PATCH)
-        kdar7_patch_juce_module(${module} ${arg_PATCH})
+    if(arg_PATCHES)
+        kdar7_patch_juce_module(${module} ${arg_PATCHES})
         list(TRANSFORM sources REPLACE "^${JUCE_MODULES_DIR}/" "${KDAR7_PATCHED_JUCE_ROOT}/")
     endif()
 
@@ -72,7 +81,9 @@ function(kdar7_copy_juce_module module)
 endfunction()
 
 # Each module after the modules it links.
-kdar7_copy_juce_module(juce_events PATCH ${KDAR7_JUCE_PATCHES_DIR}/timer-thread-sleeps-until-due.patch)
+kdar7_copy_juce_module(juce_events PATCHES ${KDAR7_JUCE_PATCHES_DIR}/timer-thread-sleeps-until-due.patch)
 kdar7_copy_juce_module(juce_data_structures)
 kdar7_copy_juce_module(juce_graphics)
-kdar7_copy_juce_module(juce_gui_basics PATCH ${KDAR7_JUCE_PATCHES_DIR}/linux-idle-vblank-timer.patch)
+kdar7_copy_juce_module(juce_gui_basics PATCHES
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-idle-vblank-timer.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-settings-helpers-quick-wait.patch)
