@@ -104,9 +104,9 @@ namespace platform
     {
     }
 
-    void SoundServerAudioLayer::connectAhead()
+    std::shared_future<void> SoundServerAudioLayer::connectAhead()
     {
-        connection.connectAhead();
+        return connection.connectAhead();
     }
 
     //==============================================================================

@@ -23,9 +23,10 @@ namespace platform
 
         SoundServerAudioLayer();
 
-        // Starts connecting to the server on a thread of its own; for a
-        // program with other work to do before its first call.
-        void connectAhead();
+        // Starts connecting to the server on a thread of its own, for a
+        // program with other work to do before its first call; ready once
+        // the thread has tried.
+        std::shared_future<void> connectAhead();
 
         OSStatus hardwareGetPropertyInfo (AudioHardwarePropertyID property, UInt32* outSize, Boolean* outWritable);
         OSStatus hardwareGetProperty (AudioHardwarePropertyID property, UInt32* ioSize, void* outData);

@@ -70,9 +70,17 @@ namespace platform
         takeOverConnection();
     }
 
-    void SoundServerConnection::connectAhead()
+    std::shared_future<void> SoundServerConnection::connectAhead()
     {
-        connecting = std::thread ([this] { listsNow (false); });
+        std::promise<void> tried;
+        auto result = tried.get_future().share();
+
+        connecting = std::thread ([this, tried = std::move (tried)]() mutable {
+            listsNow (false);
+            tried.set_value();
+        });
+
+        return result;
     }
 
     void SoundServerConnection::takeOverConnection()

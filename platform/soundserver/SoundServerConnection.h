@@ -8,6 +8,7 @@
 #include <pulse/operation.h>
 
 #include <functional>
+#include <future>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,7 +38,8 @@ namespace platform
         // the caller does other work; the first call below takes the
         // connection over, waiting for the thread if need be. Once at most,
         // before any other call; the thread keeps the caller's signal mask.
-        void connectAhead();
+        // The result is ready once the thread has tried, connected or not.
+        std::shared_future<void> connectAhead();
 
         // The server's cards, sinks and sources. Asking the server, they are
         // as it has them now: it answers a question after every change that

@@ -2,12 +2,15 @@
 
 #include <algorithm>
 
-PicturesDecodedAhead::PicturesDecodedAhead (std::vector<EmbeddedPicture> pictures)
+PicturesDecodedAhead::PicturesDecodedAhead (std::vector<EmbeddedPicture> pictures, std::shared_future<void> startAfter)
 {
     for (const auto& picture : pictures)
         decoded.emplace_back (picture.first, juce::Image());
 
-    decoding = std::thread ([this, pictures = std::move (pictures)] {
+    decoding = std::thread ([this, pictures = std::move (pictures), startAfter = std::move (startAfter)] {
+        if (startAfter.valid())
+            startAfter.wait();
+
         for (size_t i = 0; i < pictures.size(); ++i)
             decoded[i].second = juce::ImageFileFormat::loadFrom (pictures[i].first, (size_t) pictures[i].second);
     });
