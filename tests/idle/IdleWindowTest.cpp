@@ -286,6 +286,26 @@ namespace
         // ran. The 100 ms wake alone made 30.
         EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 20);
 
+        // A timer started a second after the timer thread's last wake waits
+        // its whole period: that second is not taken from it.
+        struct OneShot : juce::Timer
+        {
+            void timerCallback() override
+            {
+                firedAfter = juce::Time::getMillisecondCounterHiRes() - startedAt;
+                stopTimer();
+            }
+
+            double startedAt = 0.0, firedAfter = -1.0;
+        } oneShot;
+
+        runMessageLoopFor (100);
+        std::this_thread::sleep_for (std::chrono::milliseconds (1000));
+        oneShot.startedAt = juce::Time::getMillisecondCounterHiRes();
+        oneShot.startTimer (500);
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return oneShot.firedAfter >= 0.0; }, 2000));
+        EXPECT_GE (oneShot.firedAfter, 495.0);
+
         // Messages 25 ms apart after a second's sleep. Refreshed only by the
         // old 100 ms wake and by the last message's own read, at most one of
         // the four could read a clock under 10 ms old.
