@@ -185,6 +185,40 @@ namespace
         EXPECT_LT (contextSwitchesPerSecondWhileIdle(), maxIdleContextSwitchesPerSecond);
     }
 
+    // A repaint of an idle window is painted by a message: neither the
+    // refresh timer nor the timer thread that drives it wakes for it.
+    TEST_F (IdleWindowTest, PaintsRepaintsOfAnIdleWindowWithoutWakingTheTimerThread)
+    {
+        runMessageLoopFor (settleMilliseconds);
+
+        constexpr int repaints = 5;
+        const auto paintsBefore = window.paints;
+        const auto switchesBefore = contextSwitchesOfThread ("JUCE Timer");
+        ASSERT_GE (switchesBefore, 0);
+
+        // Posted from another thread, as the sound server's replies wake the
+        // panel: a timer of the test's own would wake the timer thread.
+        bool done = false;
+        std::thread poster ([&]
+        {
+            for (int repaint = 0; repaint <= repaints; ++repaint)
+            {
+                std::this_thread::sleep_for (std::chrono::milliseconds (100));
+                juce::MessageManager::callAsync ([&, repaint] { repaint < repaints ? window.repaint() : (void) (done = true); });
+            }
+        });
+
+        while (! done)
+            juce::dispatchNextMessageOnSystemQueue (false);
+
+        poster.join();
+        EXPECT_EQ (window.paints - paintsBefore, repaints);
+        // The first paint starts the back buffer's release timer: a wake,
+        // and maybe a wait for the timers' lock. Each tick of the refresh
+        // timer cost 3 or 4, and putting the release off at each paint 1 or 2.
+        EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 4);
+    }
+
     // Nothing ticks in an idle window to send what it asked of the server.
     // A hidden window is not painted, and shows its latest state once mapped.
     TEST_F (IdleWindowTest, HideShowAndMoveReachTheServerWithoutTheMessageLoop)
