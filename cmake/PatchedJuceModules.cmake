@@ -1,15 +1,20 @@
-# The program compiles patched copies of two JUCE modules (bench/README.md says
-# why and how):
+# The program compiles patched copies of three JUCE modules (bench/README.md
+# says why and how):
 #
 # - juce_gui_basics: JUCE 7 gives every Linux window a timer at the display's
 #   refresh rate that runs as long as the window exists, so an idle panel woke
-#   the CPU hundreds of times a second; patched, it runs only while there is
-#   something to paint or someone listens for vblanks. And at start-up it
-#   waits for the desktop settings' helper programs in 2 ms steps; patched,
-#   it sees them end within 0.1 ms;
+#   the CPU hundreds of times a second; patched, it runs only while a stream of
+#   repaints needs pacing or someone listens for vblanks, and a single repaint
+#   is painted from a message. And at start-up it waits for the desktop
+#   settings' helper programs in 2 ms steps; patched, it sees them end within
+#   0.1 ms;
 # - juce_events: the timer thread woke every 100 ms whatever its timers'
 #   periods, only to keep the approximate clock fresh; patched, it sleeps until
-#   its first timer is due and the message loop refreshes that clock.
+#   its first timer is due and the message loop refreshes that clock;
+# - juce_graphics: the image cache checked its pictures every 2 s for as long
+#   as it held any, and an opaque picture was converted pixel by pixel onto a
+#   window's back buffer; patched, the checks back off and the rows are copied
+#   four pixels at a time.
 #
 # A patched module's sources must not be compiled beside the stock ones, so
 # every module target that links a patched one is copied too, linking the
@@ -83,7 +88,7 @@ endfunction()
 # Each module after the modules it links.
 kdar7_copy_juce_module(juce_events PATCHES ${KDAR7_JUCE_PATCHES_DIR}/timer-thread-sleeps-until-due.patch)
 kdar7_copy_juce_module(juce_data_structures)
-kdar7_copy_juce_module(juce_graphics)
+kdar7_copy_juce_module(juce_graphics PATCHES ${KDAR7_JUCE_PATCHES_DIR}/image-cache-and-opaque-picture-rows.patch)
 kdar7_copy_juce_module(juce_gui_basics PATCHES
     ${KDAR7_JUCE_PATCHES_DIR}/linux-idle-vblank-timer.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-settings-helpers-quick-wait.patch)

@@ -104,6 +104,23 @@ namespace
             juce::dispatchNextMessageOnSystemQueue (false);
     }
 
+    // Runs the loop with no timer of its own, which would wake the timer
+    // thread: another thread posts the message that ends it.
+    void runMessageLoopWithoutATimerFor (int milliseconds)
+    {
+        bool done = false;
+        std::thread ender ([&]
+        {
+            std::this_thread::sleep_for (std::chrono::milliseconds (milliseconds));
+            juce::MessageManager::callAsync ([&] { done = true; });
+        });
+
+        while (! done)
+            juce::dispatchNextMessageOnSystemQueue (false);
+
+        ender.join();
+    }
+
     double contextSwitchesPerSecondWhileIdle()
     {
         constexpr int measuredMilliseconds = 2000;
@@ -183,6 +200,40 @@ namespace
 
         runMessageLoopFor (settleMilliseconds);
         EXPECT_LT (contextSwitchesPerSecondWhileIdle(), maxIdleContextSwitchesPerSecond);
+    }
+
+    // A repaint of an idle window is painted by a message: neither the
+    // refresh timer nor the timer thread that drives it wakes for it.
+    TEST_F (IdleWindowTest, PaintsRepaintsOfAnIdleWindowWithoutWakingTheTimerThread)
+    {
+        runMessageLoopFor (settleMilliseconds);
+
+        constexpr int repaints = 5;
+        const auto paintsBefore = window.paints;
+        const auto switchesBefore = contextSwitchesOfThread ("JUCE Timer");
+        ASSERT_GE (switchesBefore, 0);
+
+        // Posted from another thread, as the sound server's replies wake the
+        // panel: a timer of the test's own would wake the timer thread.
+        bool done = false;
+        std::thread poster ([&]
+        {
+            for (int repaint = 0; repaint <= repaints; ++repaint)
+            {
+                std::this_thread::sleep_for (std::chrono::milliseconds (100));
+                juce::MessageManager::callAsync ([&, repaint] { repaint < repaints ? window.repaint() : (void) (done = true); });
+            }
+        });
+
+        while (! done)
+            juce::dispatchNextMessageOnSystemQueue (false);
+
+        poster.join();
+        EXPECT_EQ (window.paints - paintsBefore, repaints);
+        // The first paint starts the back buffer's release timer: a wake,
+        // and maybe a wait for the timers' lock. Each tick of the refresh
+        // timer cost 3 or 4, and putting the release off at each paint 1 or 2.
+        EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 4);
     }
 
     // Nothing ticks in an idle window to send what it asked of the server.
@@ -286,6 +337,26 @@ namespace
         // ran. The 100 ms wake alone made 30.
         EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 20);
 
+        // A timer started a second after the timer thread's last wake waits
+        // its whole period: that second is not taken from it.
+        struct OneShot : juce::Timer
+        {
+            void timerCallback() override
+            {
+                firedAfter = juce::Time::getMillisecondCounterHiRes() - startedAt;
+                stopTimer();
+            }
+
+            double startedAt = 0.0, firedAfter = -1.0;
+        } oneShot;
+
+        runMessageLoopFor (100);
+        std::this_thread::sleep_for (std::chrono::milliseconds (1000));
+        oneShot.startedAt = juce::Time::getMillisecondCounterHiRes();
+        oneShot.startTimer (500);
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return oneShot.firedAfter >= 0.0; }, 2000));
+        EXPECT_GE (oneShot.firedAfter, 495.0);
+
         // Messages 25 ms apart after a second's sleep. Refreshed only by the
         // old 100 ms wake and by the last message's own read, at most one of
         // the four could read a clock under 10 ms old.
@@ -325,5 +396,57 @@ namespace
         // the message.
         const auto fresh = std::count_if (staleness->begin(), staleness->end(), [] (auto milliseconds) { return milliseconds <= 10; });
         EXPECT_GE (fresh, messages - 1) << "clocks read stale by " << ::testing::PrintToString (*staleness) << " ms";
+    }
+
+    // Pictures held for the program's life no longer wake the image cache's
+    // timer every 2 s, and one that loses its last user is still freed.
+    TEST (ImageCacheTest, ChecksLessOftenWhileItsPicturesAreHeldAndStillFreesAnUnusedOne)
+    {
+        struct DeletionWatcher : juce::ImagePixelData::Listener
+        {
+            void imageDataChanged (juce::ImagePixelData*) override {}
+            void imageDataBeingDeleted (juce::ImagePixelData*) override { deleted = true; }
+            bool deleted = false;
+        } watcher;
+
+        juce::Image picture (juce::Image::RGB, 8, 8, true);
+        picture.getPixelData()->listeners.add (&watcher);
+        juce::ImageCache::addImageToCache (picture, 0x6b64617237);
+
+        // Its checks at 2 s and 6 s find the picture in use; the next is due
+        // at 14 s. The stock cache checked at 8, 10 and 12 s, 3 or 4
+        // switches each.
+        runMessageLoopFor (6500);
+        const auto switchesBefore = contextSwitchesOfThread ("JUCE Timer");
+        runMessageLoopWithoutATimerFor (6000);
+        EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 2);
+
+        picture = {};
+        EXPECT_TRUE (runMessageLoopUntil ([&] { return watcher.deleted; }, 10000));
+
+        // Whatever the outcome, the watcher must not outlive the picture.
+        juce::ImageCache::releaseUnusedImages();
+    }
+
+    // An opaque picture's rows are copied onto an ARGB image four pixels at
+    // a time, then one by one: every pixel keeps its own colour, made opaque.
+    TEST (OpaquePictureTest, DrawsEachPixelOfAnRgbPictureOntoAnArgbImageExactly)
+    {
+        constexpr int width = 11, height = 3, left = 2, top = 1;
+        juce::Image picture (juce::Image::RGB, width, height, false);
+
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                picture.setPixelAt (x, y, juce::Colour ((juce::uint8) (x * 23), (juce::uint8) (y * 71 + x), (juce::uint8) (255 - x * 9)));
+
+        juce::Image target (juce::Image::ARGB, width + 2 * left, height + 2 * top, true);
+        juce::Graphics (target).drawImageAt (picture, left, top);
+
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x)
+                EXPECT_EQ (target.getPixelAt (x + left, y + top).getARGB(), picture.getPixelAt (x, y).getARGB()) << "at " << x << ", " << y;
+
+        EXPECT_EQ (target.getPixelAt (left - 1, top).getARGB(), 0u);
+        EXPECT_EQ (target.getPixelAt (left + width, top).getARGB(), 0u);
     }
 }
