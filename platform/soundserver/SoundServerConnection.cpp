@@ -72,6 +72,9 @@ namespace platform
 
     std::shared_future<void> SoundServerConnection::connectAhead()
     {
+        // A second call must not drop a thread still running.
+        takeOverConnection();
+
         std::promise<void> tried;
         auto result = tried.get_future().share();
 

@@ -36,7 +36,7 @@ namespace platform
 
         // Connects on a thread of its own, so that the server answers while
         // the caller does other work; the first call below takes the
-        // connection over, waiting for the thread if need be. Once at most,
+        // connection over, waiting for the thread if need be. Meant for
         // before any other call; the thread keeps the caller's signal mask.
         // The result is ready once the thread has tried, connected or not.
         std::shared_future<void> connectAhead();

@@ -119,6 +119,7 @@ TEST_F (ServerFaultTest, AConnectionMadeAheadIsTakenOverByTheFirstCallWhateverTh
     {
         platform::SoundServerAudioLayer layer;
         layer.connectAhead();
+        layer.connectAhead();
         EXPECT_EQ (firstSearch (layer).first, 2);
 
         // what changes after the connection was made is still seen
