@@ -90,5 +90,6 @@ kdar7_copy_juce_module(juce_events PATCHES ${KDAR7_JUCE_PATCHES_DIR}/timer-threa
 kdar7_copy_juce_module(juce_data_structures)
 kdar7_copy_juce_module(juce_graphics PATCHES ${KDAR7_JUCE_PATCHES_DIR}/image-cache-and-opaque-picture-rows.patch)
 kdar7_copy_juce_module(juce_gui_basics PATCHES
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-dark-mode-asked-on-demand.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-idle-vblank-timer.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-settings-helpers-quick-wait.patch)
