@@ -27,6 +27,11 @@ namespace platform
         // poll interval, so the next poll reconnects.
         constexpr auto retryDelay = 1000ms;
 
+        // A question answered this recently, with no write since, stands for
+        // a new one: the three searches of a poll, a fraction of a
+        // millisecond apart, ask the server once.
+        constexpr auto answerStaysCurrentFor = 2ms;
+
         bool isAlive (pa_context* context)
         {
             return PA_CONTEXT_IS_GOOD (pa_context_get_state (context));
@@ -100,6 +105,9 @@ namespace platform
 
     const ServerLists* SoundServerConnection::listsNow (bool askServer)
     {
+        if (askServer && lastAnswerAt.has_value() && Clock::now() - *lastAnswerAt < answerStaysCurrentFor)
+            askServer = false;
+
         bool answered = ! askServer;
         const auto noteAnswer = [] (pa_context*, const pa_server_info*, void* flag) { *static_cast<bool*> (flag) = true; };
         const bool settled = exchangeNow ([&] (pa_context* readyContext) {
@@ -107,12 +115,17 @@ namespace platform
                              : std::vector<pa_operation*>();
         }, [&] { return answered && mirror.isSettled(); });
 
+        if (settled && askServer)
+            lastAnswerAt = Clock::now();
+
         return settled ? &mirror.lists() : nullptr;
     }
 
     bool SoundServerConnection::exchange (const Sender& send, const std::function<bool()>& isAnswered)
     {
         takeOverConnection();
+        // What the exchange changes is announced after its answer.
+        lastAnswerAt.reset();
         return exchangeNow (send, isAnswered);
     }
 
@@ -147,6 +160,7 @@ namespace platform
             // ones, and what it heard may be incomplete.
             context.reset();
             mirror.clear();
+            lastAnswerAt.reset();
             retryAfter = end + retryDelay;
         }
 

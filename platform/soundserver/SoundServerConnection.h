@@ -42,10 +42,11 @@ namespace platform
         std::shared_future<void> connectAhead();
 
         // The server's cards, sinks and sources. Asking the server, they are
-        // as it has them now: it answers a question after every change that
-        // it announced before. Otherwise they are as the connection last
-        // heard, with what has arrived since. Null when the server cannot be
-        // had.
+        // as it has them now, or had them a moment ago when it answered a
+        // question then and nothing was written since: it answers a question
+        // after every change that it announced before. Otherwise they are as
+        // the connection last heard, with what has arrived since. Null when
+        // the server cannot be had.
         const ServerLists* lists (bool askServer);
 
         // Connects if need be, sends the requests and runs the main loop
@@ -70,6 +71,7 @@ namespace platform
         ServerMirror mirror;
         WaitBudget budget;
         Clock::time_point retryAfter {};
+        std::optional<Clock::time_point> lastAnswerAt;
         unsigned connectionsMade = 0;
         bool hasReportedNetworkServer = false;
         std::thread connecting;

@@ -114,6 +114,17 @@ TEST_F (DeviceObjectTest, LevelsAndMutesWrittenAreWhatPactlReadsAndWhatPactlSets
         // Above the normal volume is read as it is.
         run (std::string ("pactl set-") + side.kind + "-volume " + side.name + " 150%");
         EXPECT_NEAR (getLevel (traverser, side, muted), 1.5f, volumeStep);
+
+        // Read back at once, within a moment of the searches before.
+        for (int step = 1; step <= 50; ++step)
+        {
+            const auto level = (float) step / 50.0f;
+            const bool mute = step % 2 == 0;
+            setLevel (traverser, side, level, mute);
+            muted = ! mute;
+            EXPECT_NEAR (getLevel (traverser, side, muted), level, volumeStep) << "step " << step;
+            EXPECT_EQ (muted, mute) << "step " << step;
+        }
     }
 }
 
