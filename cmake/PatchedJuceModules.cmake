@@ -92,4 +92,5 @@ kdar7_copy_juce_module(juce_graphics PATCHES ${KDAR7_JUCE_PATCHES_DIR}/image-cac
 kdar7_copy_juce_module(juce_gui_basics PATCHES
     ${KDAR7_JUCE_PATCHES_DIR}/linux-dark-mode-asked-on-demand.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-idle-vblank-timer.patch
-    ${KDAR7_JUCE_PATCHES_DIR}/linux-settings-helpers-quick-wait.patch)
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-settings-helpers-quick-wait.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/top-level-focus-checks-settle.patch)

@@ -428,6 +428,43 @@ namespace
         juce::ImageCache::releaseUnusedImages();
     }
 
+    // After a change of focus the framework checks which window is active,
+    // less and less often, for about 4.3 s (10 ms doubling to 1.28 s, then
+    // 1.73 s); then it sleeps until the next change, which it still follows.
+    TEST (TopLevelWindowTest, StopsCheckingTheActiveWindowOnceSettledAndFollowsTheNextChange)
+    {
+        struct Window : juce::DocumentWindow
+        {
+            Window (const juce::String& name, int left)
+                : juce::DocumentWindow (name, juce::Colours::grey, juce::DocumentWindow::closeButton)
+            {
+                setUsingNativeTitleBar (true);
+                setBounds (left, 100, 200, 150);
+                setVisible (true);
+            }
+        };
+
+        // With no timer at all the timer thread looks every second; this one
+        // lets it sleep, as the panel's poll does.
+        struct Distant : juce::Timer
+        {
+            void timerCallback() override {}
+        } distant;
+        distant.startTimer (60000);
+
+        Window first ("first", 100), second ("second", 400);
+        first.toFront (true);
+        ASSERT_TRUE (runMessageLoopUntil ([&] { return first.isActiveWindow() && ! second.isActiveWindow(); }, 5000));
+
+        runMessageLoopFor (6000);
+        const auto switchesBefore = contextSwitchesOfThread ("JUCE Timer");
+        runMessageLoopWithoutATimerFor (4000);
+        EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 2);
+
+        second.toFront (true);
+        EXPECT_TRUE (runMessageLoopUntil ([&] { return second.isActiveWindow() && ! first.isActiveWindow(); }, 5000));
+    }
+
     // An opaque picture's rows are copied onto an ARGB image four pixels at
     // a time, then one by one: every pixel keeps its own colour, made opaque.
     TEST (OpaquePictureTest, DrawsEachPixelOfAnRgbPictureOntoAnArgbImageExactly)
