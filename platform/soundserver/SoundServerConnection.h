@@ -41,12 +41,12 @@ namespace platform
         // The result is ready once the thread has tried, connected or not.
         std::shared_future<void> connectAhead();
 
-        // The server's cards, sinks and sources. Asking the server, they are
-        // as it has them now, or had them a moment ago when it answered a
-        // question then and nothing was written since: it answers a question
-        // after every change that it announced before. Otherwise they are as
-        // the connection last heard, with what has arrived since. Null when
-        // the server cannot be had.
+        // The server's cards, sinks and sources; null when the server cannot
+        // be had. Asking the server, they are as it has them now: it answers
+        // a question after every change that it announced before. A question
+        // answered within the last 2 ms, with nothing written since, stands
+        // for a new one. Otherwise they are as the connection last heard,
+        // with what has arrived since.
         const ServerLists* lists (bool askServer);
 
         // Connects if need be, sends the requests and runs the main loop

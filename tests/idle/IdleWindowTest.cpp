@@ -430,7 +430,8 @@ namespace
 
     // After a change of focus the framework checks which window is active,
     // less and less often, for about 4.3 s (10 ms doubling to 1.28 s, then
-    // 1.73 s); then it sleeps until the next change, which it still follows.
+    // 1.73 s); then it sleeps until the next change, which it still follows,
+    // the program losing the focus to another one included.
     TEST (TopLevelWindowTest, StopsCheckingTheActiveWindowOnceSettledAndFollowsTheNextChange)
     {
         struct Window : juce::DocumentWindow
@@ -456,10 +457,20 @@ namespace
         first.toFront (true);
         ASSERT_TRUE (runMessageLoopUntil ([&] { return first.isActiveWindow() && ! second.isActiveWindow(); }, 5000));
 
+        // Active with no component focused, so that only the X event can
+        // tell when the focus leaves the program.
+        juce::Component::unfocusAllComponents();
         runMessageLoopFor (6000);
+        ASSERT_TRUE (first.isActiveWindow());
+
         const auto switchesBefore = contextSwitchesOfThread ("JUCE Timer");
         runMessageLoopWithoutATimerFor (4000);
         EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 2);
+
+        const auto other = idle_test::focusWindowOfAnotherClient();
+        ASSERT_NE (other, 0u);
+        EXPECT_TRUE (runMessageLoopUntil ([&] { return ! first.isActiveWindow(); }, 5000));
+        idle_test::destroyWindowOfAnotherClient (other);
 
         second.toFront (true);
         EXPECT_TRUE (runMessageLoopUntil ([&] { return second.isActiveWindow() && ! first.isActiveWindow(); }, 5000));

@@ -91,4 +91,31 @@ namespace idle_test
             return pixel == rgb;
         }, timeoutMilliseconds);
     }
+
+    unsigned long focusWindowOfAnotherClient()
+    {
+        auto* display = connection();
+
+        if (display == nullptr)
+            return 0;
+
+        const auto window = XCreateSimpleWindow (display, DefaultRootWindow (display), 700, 100, 60, 60, 0, 0, 0);
+        XMapWindow (display, window);
+
+        if (! serverShowsMapped (window, true, 5000))
+            return 0;
+
+        XSetInputFocus (display, window, RevertToParent, CurrentTime);
+        XSync (display, False);
+        return window;
+    }
+
+    void destroyWindowOfAnotherClient (unsigned long windowId)
+    {
+        if (auto* display = connection(); display != nullptr && windowId != 0)
+        {
+            XDestroyWindow (display, windowId);
+            XSync (display, False);
+        }
+    }
 }

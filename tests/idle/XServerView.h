@@ -20,4 +20,9 @@ namespace idle_test
     bool serverShowsMapped (unsigned long windowId, bool mapped, int timeoutMilliseconds);
     bool serverShowsPosition (unsigned long windowId, ServerPoint topLeft, int timeoutMilliseconds);
     bool serverShowsPixel (unsigned long windowId, ServerPoint point, unsigned int rgb, int timeoutMilliseconds);
+
+    // Maps a small window of the test's own connection, another client to
+    // the framework, and gives it the focus; 0 when it could not be shown.
+    unsigned long focusWindowOfAnotherClient();
+    void destroyWindowOfAnotherClient (unsigned long windowId);
 }

@@ -192,6 +192,27 @@ TEST_F (ServerFaultTest, AStoppedServerCostsNoPollMoreThanAQuarterSecondAndIsFou
     EXPECT_TRUE (reconnects (traverser));
 }
 
+// The searches of one poll ask the server once: one asks, and those within
+// 2 ms after it read what the connection heard, which a server stopped
+// meanwhile cannot spoil. Tried thrice, as the test may be held up longer
+// between the two.
+TEST_F (ServerFaultTest, APollRightAfterASearchIsAnsweredWithoutAskingTheServer)
+{
+    const auto pid = serverPid();
+    bool answeredWhileStopped = false;
+
+    for (int attempt = 0; attempt < 3 && ! answeredWhileStopped; ++attempt)
+    {
+        ASSERT_TRUE (reconnects (traverser));
+        ::kill (pid, SIGSTOP);
+        const auto result = poll (traverser);
+        ::kill (pid, SIGCONT);
+        answeredWhileStopped = result.inputConnected && result.outputConnected;
+    }
+
+    EXPECT_TRUE (answeredWhileStopped);
+}
+
 TEST_F (ServerFaultTest, AfterARestartAWriteBeforeTheNextSearchReachesNoOtherDeviceUnderTheOldId)
 {
     const auto indexOf = [] (const std::string& sink) {
