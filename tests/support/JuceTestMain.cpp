@@ -11,8 +11,8 @@ int main (int argc, char** argv)
 
     // The framework sets this up only in a program of its own: a request
     // about a window that another client has just destroyed (its focus check
-    // asks about whichever window has the focus) would otherwise end the
-    // test program.
+    // asks about whichever window has the focus, the tests' own connections
+    // about windows that may be gone) would otherwise end the test program.
     XSetErrorHandler ([] (Display*, XErrorEvent*) { return 0; });
     juce::ScopedJuceInitialiser_GUI juce;
     return RUN_ALL_TESTS();

@@ -10,11 +10,6 @@ namespace test_support
 {
     namespace
     {
-        int ignoreErrors (Display*, XErrorEvent*)
-        {
-            return 0;
-        }
-
         int millisecondsUntil (XWindowWatch::Clock::time_point deadline)
         {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds> (deadline - XWindowWatch::Clock::now()).count();
@@ -29,7 +24,6 @@ namespace test_support
         if (display == nullptr)
             throw std::runtime_error ("no X display for the window watch");
 
-        XSetErrorHandler (&ignoreErrors);
         XSelectInput (display, window, StructureNotifyMask);
         XSync (display, False);
     }
