@@ -454,6 +454,12 @@ namespace
         distant.startTimer (60000);
 
         Window first ("first", 100), second ("second", 400);
+
+        // The window manager focuses each window it maps: only after both
+        // are mapped does the focus stay where it is given.
+        for (auto* window : { &first, &second })
+            ASSERT_TRUE (test_support::waitUntilMapped ((unsigned long) window->getPeer()->getNativeHandle(), true));
+
         first.toFront (true);
         ASSERT_TRUE (runMessageLoopUntil ([&] { return first.isActiveWindow() && ! second.isActiveWindow(); }, 5000));
 
