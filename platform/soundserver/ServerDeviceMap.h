@@ -24,18 +24,8 @@ namespace platform
     class ServerDeviceMap
     {
     public:
-        enum class Kind : UInt32
-        {
-            card = 1,
-            sink = 2,
-            source = 3
-        };
-
-        struct ObjectRef
-        {
-            Kind kind;
-            UInt32 index;
-        };
+        using Kind = ServerObjectKind;
+        using ObjectRef = ServerObjectRef;
 
         // Cards with at least one scope, then the sinks of no card, then the
         // sources of no card, each in the server's order.

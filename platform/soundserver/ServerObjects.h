@@ -4,12 +4,46 @@
 
 #include <juce_core/juce_core.h>
 
+#include <pulse/volume.h>
+
+#include <tuple>
 #include <vector>
 
 namespace platform
 {
     // What the back end takes from the sound server's answers: plain copies,
     // since libpulse's records live only as long as its callback.
+
+    enum class ServerObjectKind : UInt32
+    {
+        card = 1,
+        sink = 2,
+        source = 3
+    };
+
+    // One of the server's objects, by kind and index.
+    struct ServerObjectRef
+    {
+        ServerObjectKind kind;
+        UInt32 index;
+
+        bool operator< (const ServerObjectRef& other) const
+        {
+            return std::tie (kind, index) < std::tie (other.kind, other.index);
+        }
+
+        bool operator== (const ServerObjectRef& other) const
+        {
+            return kind == other.kind && index == other.index;
+        }
+    };
+
+    // The two controls of a sink or a source that the panel writes.
+    enum class ServerControl
+    {
+        volume,
+        mute
+    };
 
     // A sink or a source.
     struct ServerNode
@@ -20,8 +54,8 @@ namespace platform
         UInt32 card = noIndex;
         bool isMonitor = false;
         juce::String description;
-        // The server's raw volumes, in the order of the channel map.
-        std::vector<UInt32> channelVolumes;
+        // The server's volumes, in the order of the channel map.
+        pa_cvolume volume {};
         bool muted = false;
     };
 
@@ -32,7 +66,7 @@ namespace platform
     };
 
     // Some or all of the server's cards, sinks and sources, each in the
-    // server's order.
+    // server's order, which is that of the indexes.
     struct ServerLists
     {
         std::vector<ServerCard> cards;

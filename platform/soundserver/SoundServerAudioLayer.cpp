@@ -2,7 +2,6 @@
 
 #include "platform/corefoundation/CFString.h"
 
-#include <pulse/introspect.h>
 #include <pulse/volume.h>
 
 #include <algorithm>
@@ -26,15 +25,12 @@ namespace platform
             if (property == kAudioDevicePropertyMute)
                 return element == masterElement;
 
-            return ! node.channelVolumes.empty() && element <= node.channelVolumes.size();
+            return pa_cvolume_valid (&node.volume) != 0 && element <= node.volume.channels;
         }
 
         UInt32 rawVolumeAt (const ServerNode& node, UInt32 element)
         {
-            if (element == masterElement)
-                return *std::max_element (node.channelVolumes.begin(), node.channelVolumes.end());
-
-            return node.channelVolumes[element - 1];
+            return element == masterElement ? pa_cvolume_max (&node.volume) : node.volume.values[element - 1];
         }
 
         Float32 scalarOf (UInt32 rawVolume)
@@ -44,41 +40,19 @@ namespace platform
 
         // The server's volume for a scalar; none for a scalar the server
         // cannot take (negative, not a number, beyond its maximum).
-        std::optional<UInt32> rawVolumeOf (Float32 level)
+        std::optional<pa_volume_t> rawVolumeOf (Float32 level)
         {
             const auto raw = std::round ((double) level * PA_VOLUME_NORM);
 
             if (! std::isfinite (raw) || raw < 0.0 || raw > PA_VOLUME_MAX)
                 return {};
 
-            return (UInt32) raw;
+            return (pa_volume_t) raw;
         }
 
-        // The whole node at a new loudest level, each channel scaled with it;
-        // a silent node comes up evenly.
-        std::vector<UInt32> scaledVolumes (const std::vector<UInt32>& volumes, UInt32 loudest)
+        ServerObjectRef nodeRef (const ServerNode& node, Boolean isInput)
         {
-            const auto currentLoudest = *std::max_element (volumes.begin(), volumes.end());
-            std::vector<UInt32> scaled;
-
-            for (const auto volume : volumes)
-                scaled.push_back (currentLoudest == 0 ? loudest
-                                                      : (UInt32) std::llround ((double) volume * loudest / currentLoudest));
-
-            return scaled;
-        }
-
-        struct SuccessAnswer
-        {
-            bool finished = false;
-            bool succeeded = false;
-        };
-
-        void noteSuccess (pa_context*, int success, void* userData)
-        {
-            auto& answer = *static_cast<SuccessAnswer*> (userData);
-            answer.finished = true;
-            answer.succeeded = success != 0;
+            return { isInput != 0 ? ServerObjectKind::source : ServerObjectKind::sink, node.index };
         }
 
         OSStatus writeName (const juce::String& name, UInt32* ioSize, void* outData)
@@ -104,18 +78,13 @@ namespace platform
     {
     }
 
-    std::shared_future<void> SoundServerAudioLayer::connectAhead()
-    {
-        return connection.connectAhead();
-    }
-
     //==============================================================================
     OSStatus SoundServerAudioLayer::hardwareGetPropertyInfo (AudioHardwarePropertyID property, UInt32* outSize, Boolean* outWritable)
     {
         if (property != kAudioHardwarePropertyDevices)
             return kAudioHardwareUnknownPropertyError;
 
-        const auto* lists = connection.lists (true);
+        const auto* lists = connection.lists();
 
         if (lists == nullptr)
             return kAudioHardwareUnspecifiedError;
@@ -139,7 +108,7 @@ namespace platform
         if (ioSize == nullptr)
             return kAudioHardwareBadParameterError;
 
-        const auto* lists = connection.lists (true);
+        const auto* lists = connection.lists();
 
         if (lists == nullptr)
             return kAudioHardwareUnspecifiedError;
@@ -258,7 +227,7 @@ namespace platform
         if (mute > 1)
             return kAudioHardwareBadParameterError;
 
-        return setMute (node, isInput, mute == 1) ? kAudioHardwareNoError : kAudioHardwareUnspecifiedError;
+        return connection.setMute (nodeRef (node, isInput), mute == 1) ? kAudioHardwareNoError : kAudioHardwareUnspecifiedError;
     }
 
     //==============================================================================
@@ -267,7 +236,7 @@ namespace platform
         if (! ServerDeviceMap::objectOf (id).has_value())
             return kAudioHardwareBadDeviceError;
 
-        const auto* lists = connection.lists (false);
+        const auto* lists = connection.lists();
 
         if (lists == nullptr)
             return kAudioHardwareUnspecifiedError;
@@ -294,60 +263,13 @@ namespace platform
         if (! raw.has_value())
             return kAudioHardwareBadParameterError;
 
-        auto volumes = node.channelVolumes;
+        auto volume = node.volume;
 
         if (element == masterElement)
-            volumes = scaledVolumes (volumes, *raw);
+            pa_cvolume_scale (&volume, *raw);
         else
-            volumes[element - 1] = *raw;
+            volume.values[element - 1] = *raw;
 
-        return setVolumes (node, isInput, volumes) ? kAudioHardwareNoError : kAudioHardwareUnspecifiedError;
-    }
-
-    // The server announces the change after it has answered the write; one
-    // more question makes sure that what follows reads the new state.
-    void SoundServerAudioLayer::awaitChange()
-    {
-        connection.lists (true);
-    }
-
-    bool SoundServerAudioLayer::setVolumes (const ServerNode& node, Boolean isInput, const std::vector<UInt32>& channelVolumes)
-    {
-        pa_cvolume volume;
-        pa_cvolume_init (&volume);
-        volume.channels = (uint8_t) std::min<size_t> (channelVolumes.size(), PA_CHANNELS_MAX);
-        std::copy_n (channelVolumes.begin(), volume.channels, volume.values);
-
-        if (! pa_cvolume_valid (&volume))
-            return false;
-
-        SuccessAnswer answer;
-        const bool answered = connection.exchange ([&] (pa_context* context) {
-            return std::vector<pa_operation*> { isInput != 0 ? pa_context_set_source_volume_by_index (context, node.index, &volume, noteSuccess, &answer)
-                                                             : pa_context_set_sink_volume_by_index (context, node.index, &volume, noteSuccess, &answer) };
-        }, [&answer] { return answer.finished; });
-
-        const bool written = answered && answer.succeeded;
-
-        if (written)
-            awaitChange();
-
-        return written;
-    }
-
-    bool SoundServerAudioLayer::setMute (const ServerNode& node, Boolean isInput, bool mute)
-    {
-        SuccessAnswer answer;
-        const bool answered = connection.exchange ([&] (pa_context* context) {
-            return std::vector<pa_operation*> { isInput != 0 ? pa_context_set_source_mute_by_index (context, node.index, mute, noteSuccess, &answer)
-                                                             : pa_context_set_sink_mute_by_index (context, node.index, mute, noteSuccess, &answer) };
-        }, [&answer] { return answer.finished; });
-
-        const bool written = answered && answer.succeeded;
-
-        if (written)
-            awaitChange();
-
-        return written;
+        return connection.setVolume (nodeRef (node, isInput), volume) ? kAudioHardwareNoError : kAudioHardwareUnspecifiedError;
     }
 }

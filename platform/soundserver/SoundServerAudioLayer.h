@@ -11,8 +11,8 @@ namespace platform
     // whole sink or source (its loudest channel; a write sets that level and
     // keeps the balance), elements 1..n its channels in channel-map order.
     // The volume scalar is the server's volume over its normal volume. Mute
-    // is at element 0 only. Nothing is kept between calls but the connection
-    // and what it hears; the device list asks the server every time.
+    // is at element 0 only. Every call returns at once: reads answer from
+    // the connection's picture of the server, writes are queued.
     class SoundServerAudioLayer
     {
     public:
@@ -22,11 +22,6 @@ namespace platform
         static SoundServerAudioLayer& shared();
 
         SoundServerAudioLayer();
-
-        // Starts connecting to the server on a thread of its own, for a
-        // program with other work to do before its first call; ready once
-        // the thread has tried.
-        std::shared_future<void> connectAhead();
 
         OSStatus hardwareGetPropertyInfo (AudioHardwarePropertyID property, UInt32* outSize, Boolean* outWritable);
         OSStatus hardwareGetProperty (AudioHardwarePropertyID property, UInt32* ioSize, void* outData);
@@ -47,9 +42,5 @@ namespace platform
         // there is none; the scope's name and node come with it.
         OSStatus lookUpScope (AudioDeviceID id, Boolean isInput, ServerDevice& device);
         OSStatus writeVolume (const ServerNode& node, UInt32 element, Boolean isInput, Float32 level);
-        // False when the server cannot be had or refuses.
-        bool setVolumes (const ServerNode& node, Boolean isInput, const std::vector<UInt32>& channelVolumes);
-        bool setMute (const ServerNode& node, Boolean isInput, bool mute);
-        void awaitChange();
     };
 }

@@ -1,91 +1,72 @@
 #pragma once
 
-#include "platform/soundserver/ServerMirror.h"
-#include "platform/soundserver/WaitBudget.h"
+#include "platform/soundserver/MessageThreadMainLoop.h"
+#include "platform/soundserver/ServerPicture.h"
+#include "platform/soundserver/WriteQueue.h"
 
 #include <pulse/context.h>
-#include <pulse/mainloop.h>
-#include <pulse/operation.h>
 
-#include <functional>
-#include <future>
+#include <chrono>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
-#include <vector>
 
 namespace platform
 {
-    // The one connection to the sound server, driven synchronously on the
-    // calling thread over a libpulse main loop of its own: every callback of
-    // the server runs inside a call of this class. Only the first connection
-    // may be made ahead, on a thread that the first call waits for. It never
-    // starts a server. Waiting draws from one shared budget, so a server that
-    // stops answering costs one short wait, after which calls fail at once
-    // until a retry delay has passed; the first call after it reconnects.
-    class SoundServerConnection
+    // The one connection to the sound server, living in the message thread's
+    // event loop: what the server sends is handled as it arrives, and no
+    // call waits for it but the very first read (below). Connect, failure
+    // and the server's death come as state changes. While there is no
+    // connection with a complete picture of the server, reads find none; a
+    // read then tries a new connection, at most once a second, never
+    // starting a server, and gives up on an attempt that takes too long.
+    class SoundServerConnection : private juce::Timer
     {
     public:
-        // Sends the requests of one exchange on a ready context; a null
-        // operation means that a request could not be sent.
-        using Sender = std::function<std::vector<pa_operation*> (pa_context*)>;
-
         explicit SoundServerConnection (const char* clientName);
-        ~SoundServerConnection();
+        ~SoundServerConnection() override;
 
-        // Connects on a thread of its own, so that the server answers while
-        // the caller does other work; the first call below takes the
-        // connection over, waiting for the thread if need be. Meant for
-        // before any other call; the thread keeps the caller's signal mask.
-        // The result is ready once the thread has tried, connected or not.
-        std::shared_future<void> connectAhead();
-
-        // The server's cards, sinks and sources; null when the server cannot
-        // be had. Asking the server, they are as it has them now: it answers
-        // a question after every change that it announced before. A question
-        // answered within the last 2 ms, with nothing written since, stands
-        // for a new one. Otherwise they are as the connection last heard,
-        // with what has arrived since.
-        const ServerLists* lists (bool askServer);
-
-        // Connects if need be, sends the requests and runs the main loop
-        // until isAnswered holds. False when the server cannot be reached,
-        // fails or does not answer in time; no request's callback runs after
-        // that.
-        bool exchange (const Sender& send, const std::function<bool()>& isAnswered);
+        // The server's cards, sinks and sources as the connection has them,
+        // or null. The first call waits, at most a quarter second, for the
+        // connection and its first listing, so that a healthy server's
+        // devices are there from the first read on.
+        const ServerLists* lists();
 
         // Counts the connections made. A server restarted meanwhile may give
         // an old index to another object.
-        unsigned connectionNumber();
+        unsigned connectionNumber() const;
+
+        // Sent now or after the write on its way, and shown in the lists at
+        // once; false when there is no connection.
+        bool setVolume (ServerObjectRef node, const pa_cvolume& volume);
+        bool setMute (ServerObjectRef node, bool muted);
 
     private:
-        using Clock = WaitBudget::Clock;
+        using Clock = std::chrono::steady_clock;
 
-        struct MainLoopDeleter { void operator() (pa_mainloop* loop) const; };
         struct ContextDeleter { void operator() (pa_context* context) const; };
 
         const char* const clientName;
-        std::unique_ptr<pa_mainloop, MainLoopDeleter> mainLoop;
+        MessageThreadMainLoop mainLoop;
+        WriteQueue writes;
+        ServerPicture picture;
         std::unique_ptr<pa_context, ContextDeleter> context;
-        ServerMirror mirror;
-        WaitBudget budget;
-        Clock::time_point retryAfter {};
-        std::optional<Clock::time_point> lastAnswerAt;
+        bool isLost = false;
+        std::optional<Clock::time_point> lastAttempt;
+        bool hasWaitedAtStart = false;
         unsigned connectionsMade = 0;
         bool hasReportedNetworkServer = false;
-        std::thread connecting;
+        bool hasReportedUnreadableFile = false;
 
-        // Every public call takes the connection over first; the connecting
-        // thread calls only what follows.
-        void takeOverConnection();
-        const ServerLists* listsNow (bool askServer);
-        bool exchangeNow (const Sender& send, const std::function<bool()>& isAnswered);
         bool isReady() const;
-        bool connect (Clock::time_point deadline);
+        void keepTrying();
+        void connect();
+        void drop();
         std::optional<std::string> localServer();
-        void dispatchArrived();
-        bool sendAndWait (const Sender& send, const std::function<bool()>& isAnswered, Clock::time_point deadline);
-        bool runUntil (const std::function<bool()>& isDone, Clock::time_point deadline);
+        bool clientFilesAreReadable();
+        void stateChanged (pa_context* changed);
+        void timerCallback() override;
+
+        static void onStateChange (pa_context* changed, void* connection);
     };
 }

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace end_to_end;
 
 namespace
@@ -73,8 +75,18 @@ TEST_F (PanelOnSoundServer, ShowsTheServersLevelsWritesItsOwnAndFollowsOtherProg
     EXPECT_TRUE (serverShowsWithinAWhile ([&] { return std::abs (server.outputPercent() - 50.0) < 0.01; }))
         << server.outputPercent();
 
-    panel.click (muteButtonCentre (output));
-    EXPECT_TRUE (serverShowsWithinAWhile ([&] { return server.outputMuted(); }));
+    // Mute on and off keeps a level between two whole percents.
+    constexpr int thirdOfNormal = 21845;
+    server.setRawOutput (thirdOfNormal);
+    EXPECT_TRUE (showsWithinOnePoll ([] (const PanelScreenshot& screen) { return screen.showsThumbsAt (30, 33); }));
+    const auto keptAtAThird = [&] { return std::abs (server.outputPercent() - thirdOfNormal * 100.0 / 0x10000) < 0.001; };
+
+    for (const bool muted : { true, false })
+    {
+        panel.click (muteButtonCentre (output));
+        EXPECT_TRUE (serverShowsWithinAWhile ([&] { return server.outputMuted() == muted && keptAtAThird(); }))
+            << (muted ? "muted at " : "unmuted at ") << server.outputPercent();
+    }
 
     server.setLevels (80, 20);
     EXPECT_TRUE (showsWithinOnePoll ([] (const PanelScreenshot& screen) { return screen.showsThumbsAt (80, 20); }));
@@ -101,9 +113,10 @@ TEST_F (PanelOnSoundServer, ShowsTheDeviceUnpluggedWhileItOrItsServerIsGoneAndTa
 
     server.kill();
     EXPECT_TRUE (showsWithinOnePoll (unplugged));
+    // The next poll connects to the new server, the one after reads it.
     server.start();
     server.loadDevice (10, 90);
-    EXPECT_TRUE (showsWithinOnePoll ([] (const PanelScreenshot& screen) { return showsControlsAt (screen, 10, 90); }));
+    EXPECT_TRUE (panel.waitUntilShown ([] (const PanelScreenshot& screen) { return showsControlsAt (screen, 10, 90); }, 2 * onePoll));
 
     // From the next poll on, the input slider takes no clicks and the panel
     // shows why. A click before that goes to the slider and shows nothing.
@@ -116,4 +129,42 @@ TEST_F (PanelOnSoundServer, ShowsTheDeviceUnpluggedWhileItOrItsServerIsGoneAndTa
         tipShown = panel.waitUntilShown ([] (const PanelScreenshot& screen) { return screen.showsInputTip(); }, 300);
     }
     EXPECT_TRUE (tipShown);
+}
+
+// libpulse reads the cookie and the client configuration on the calling
+// thread before it connects: a FIFO there would hold the panel for ever.
+TEST (PanelWithAClientFileThatIsNoRegularFile, RunsAsWithNoServerSaysSoOnceAndQuitsWhenAsked)
+{
+    const juce::TemporaryFile folderName;
+    const auto folder = folderName.getFile();
+    ASSERT_TRUE (folder.createDirectory());
+    const auto fifo = folder.getChildFile ("cookie").getFullPathName();
+    ASSERT_EQ (::mkfifo (fifo.toRawUTF8(), 0600), 0);
+
+    const std::pair<std::string, juce::String> rows[] {
+        { "PULSE_COOKIE", fifo },
+        { "PULSE_CLIENTCONFIG", folder.getFullPathName() },
+    };
+
+    for (const auto& [variable, path] : rows)
+    {
+        SCOPED_TRACE (variable);
+        PanelProcess panel;
+        ASSERT_TRUE (panel.start ({ { variable, path.toStdString() } })) << panel.errorOutput();
+        EXPECT_TRUE (panel.waitUntilShown ([] (const PanelScreenshot& screen) { return screen.showsUnpluggedOverlay(); }, aWhile));
+
+        // The polls after the first try again, and say nothing more.
+        juce::Thread::sleep (onePoll);
+        EXPECT_EQ (panel.quit(), 0);
+
+        juce::StringArray said;
+        said.addLines (panel.errorOutput());
+        said.removeEmptyStrings();
+        const auto saysWhy = [&] (const juce::String& line) { return line.contains (variable); };
+        EXPECT_EQ (std::count_if (said.begin(), said.end(), saysWhy), 1) << panel.errorOutput();
+        EXPECT_TRUE (std::all_of (said.begin(), said.end(), [] (const juce::String& line) { return line.startsWith ("K-DAR7 Volume Panel: "); }))
+            << panel.errorOutput();
+    }
+
+    folder.deleteRecursively();
 }

@@ -8,11 +8,11 @@
 
 namespace end_to_end
 {
-    bool PanelProcess::start()
+    bool PanelProcess::start (const std::map<std::string, std::string>& environment)
     {
-        process = std::make_unique<lifecycle_tests::ProbeProcess> (std::vector<std::string> {},
-                                                                    std::map<std::string, std::string> { { "XDG_CACHE_HOME", folder.path() } },
-                                                                    PANEL_PROGRAM_PATH);
+        auto variables = environment;
+        variables["XDG_CACHE_HOME"] = folder.path();
+        process = std::make_unique<lifecycle_tests::ProbeProcess> (std::vector<std::string> {}, variables, PANEL_PROGRAM_PATH);
         window = runCommand ({ "xdotool", "search", "--sync", "--onlyvisible", "--pid", juce::String (process->processId()) })
                      .upToFirstOccurrenceOf ("\n", false, false);
         return window.isNotEmpty();
@@ -61,14 +61,14 @@ namespace end_to_end
 
     bool PanelProcess::hideByCloseBox()
     {
-        test_support::pressCloseBox (window.getLargeIntValue());
-        return test_support::waitUntilMapped (window.getLargeIntValue(), false);
+        test_support::pressCloseBox ((unsigned long) window.getLargeIntValue());
+        return test_support::waitUntilMapped ((unsigned long) window.getLargeIntValue(), false);
     }
 
     bool PanelProcess::reopen()
     {
         process->sendSignal (SIGUSR1);
-        return test_support::waitUntilMapped (window.getLargeIntValue(), true);
+        return test_support::waitUntilMapped ((unsigned long) window.getLargeIntValue(), true);
     }
 
     void PanelProcess::click (juce::Point<int> panelPoint)

@@ -17,8 +17,9 @@ namespace end_to_end
     class PanelProcess
     {
     public:
-        // Starts the program and waits for its window; false when none came.
-        bool start();
+        // Starts the program, with these variables added to the test's
+        // environment, and waits for its window; false when none came.
+        bool start (const std::map<std::string, std::string>& environment = {});
         // The quit request of the desktop (SIGTERM); the exit status, or
         // nothing when it did not exit on its own.
         std::optional<int> quit();

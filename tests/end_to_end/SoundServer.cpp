@@ -54,6 +54,11 @@ namespace end_to_end
         pactl ({ "set-sink-volume", sink, percent (outputPercent) });
     }
 
+    void SoundServer::setRawOutput (int volume)
+    {
+        pactl ({ "set-sink-volume", sink, juce::String (volume) });
+    }
+
     // "Volume: front-left: 32768 /  50% / -18.06 dB,   front-right: ..."
     double SoundServer::outputPercent()
     {

@@ -18,6 +18,8 @@ namespace end_to_end
         void unloadInput();
 
         void setLevels (int inputPercent, int outputPercent);
+        // The sink's level in the server's own steps (65536 is 100%).
+        void setRawOutput (int volume);
         // The sink's level in percent, to a hundredth; its mute.
         double outputPercent();
         bool outputMuted();

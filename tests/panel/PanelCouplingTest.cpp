@@ -131,6 +131,8 @@ TEST_F (PanelTest, AMuteThatCannotBeReadShowsAsOff)
 TEST_F (PanelTest, SliderMovesAndMuteClicksWriteLevelAndMute)
 {
     hardware.setMute (volume_test::soundDevice, AudioScope::output, 0, 1);
+    // Between two whole percents: the slider shows 33.
+    hardware.setVolume (volume_test::soundDevice, AudioScope::input, 0, 0.3333f);
     openPanel();
 
     // The thumb sits at row 174 for 50; row 189 is 40.
@@ -138,8 +140,9 @@ TEST_F (PanelTest, SliderMovesAndMuteClicksWriteLevelAndMute)
     EXPECT_EQ (window->slider (output).getValue(), 40.0);
     EXPECT_EQ (hardware.getVolume (volume_test::soundDevice, AudioScope::output, 0), 0.4f);
     EXPECT_EQ (hardware.getMute (volume_test::soundDevice, AudioScope::output, 0), 1u);
-    EXPECT_EQ (hardware.getVolume (volume_test::soundDevice, AudioScope::input, 0), 0.5f);
+    EXPECT_EQ (hardware.getVolume (volume_test::soundDevice, AudioScope::input, 0), 0.3333f);
 
+    // A mute click keeps the level read, not the slider's whole percent.
     for (const bool muted : { true, false })
     {
         SCOPED_TRACE (muted ? "muting" : "unmuting");
@@ -148,13 +151,25 @@ TEST_F (PanelTest, SliderMovesAndMuteClicksWriteLevelAndMute)
         EXPECT_EQ (window->muteButton (input).getToggleState(), muted);
         EXPECT_EQ (window->slider (input).isEnabled(), ! muted);
         EXPECT_EQ (volume_test::describeWrites (hardware.getCallLog()),
-                   juce::String ("dev 58: volm@0=0.5 mute@0=") + (muted ? "1" : "0"));
+                   "dev 58: volm@0=" + juce::String (0.3333f) + " mute@0=" + (muted ? "1" : "0"));
 
         // A poll gives a muted side its slider back.
         window->panel().update();
         EXPECT_TRUE (window->slider (input).isEnabled());
         EXPECT_EQ (window->muteButton (input).getToggleState(), muted);
     }
+
+    // Once the user has moved the slider, even back to where it was, and
+    // for a level above its top, the slider's value goes.
+    window->slider (input).setValue (40.0, juce::sendNotificationSync);
+    window->slider (input).setValue (33.0, juce::sendNotificationSync);
+    window->click (muteButtonCentre (input));
+    EXPECT_EQ (hardware.getVolume (volume_test::soundDevice, AudioScope::input, 0), 0.33f);
+
+    hardware.setVolume (volume_test::soundDevice, AudioScope::output, 0, 1.5f);
+    window->panel().update();
+    window->click (muteButtonCentre (output));
+    EXPECT_EQ (hardware.getVolume (volume_test::soundDevice, AudioScope::output, 0), 1.0f);
 }
 
 TEST_F (PanelTest, ASideWithoutMuteIsMutedAtLevelZeroAndShowsItsLevelWhileMuted)

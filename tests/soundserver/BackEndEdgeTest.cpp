@@ -4,7 +4,6 @@
 
 #include <cmath>
 #include <limits>
-#include <thread>
 
 using namespace sound_server_test;
 
@@ -35,6 +34,19 @@ namespace
         return AudioDeviceGetPropertyInfo (id, element, isInput, kAudioDevicePropertyMute, nullptr, &writable) == kAudioHardwareNoError
                && writable != 0;
     }
+
+    // The id once the audio layer has heard of the device; 0 when it never does.
+    AudioDeviceID seenDevice (const std::string& name, Boolean isInput)
+    {
+        AudioDeviceID id = 0;
+        eventually ([&] { return (id = findDevice (name, isInput)) != 0; });
+        return id;
+    }
+
+    bool levelIsRead (AudioDeviceID id, Boolean isInput, UInt32 element, float level)
+    {
+        return eventually ([=] { return std::abs (readLevel (id, isInput, element) - level) <= volumeStep; });
+    }
 }
 
 TEST_F (BackEndEdgeTest, ElementZeroIsTheLoudestChannelAndTheOthersAreTheChannelsInOrder)
@@ -50,7 +62,7 @@ TEST_F (BackEndEdgeTest, ElementZeroIsTheLoudestChannelAndTheOthersAreTheChannel
         SCOPED_TRACE (std::string (row.kind) + " of " + std::to_string (row.channels));
         const bool isInput = std::string (row.kind) == "source";
         isInput ? source ("edge", "Edge", row.channels) : sink ("edge", "Edge", row.channels);
-        const auto id = findDevice ("Edge", isInput);
+        const auto id = seenDevice ("Edge", isInput);
         ASSERT_NE (id, 0u);
 
         std::vector<unsigned> volumes;
@@ -59,12 +71,9 @@ TEST_F (BackEndEdgeTest, ElementZeroIsTheLoudestChannelAndTheOthersAreTheChannel
             volumes.push_back (8000u * (unsigned) channel + (channel == 1 ? 20000u : 0u));
 
         run (setVolumeCommand (row.kind, "edge", volumes));
-        // Another program's change is certain to be seen from the next
-        // search on, as the panel's next poll makes one.
-        deviceIds();
         const auto loudest = *std::max_element (volumes.begin(), volumes.end());
 
-        EXPECT_NEAR (readLevel (id, isInput, 0), (float) loudest / 65536.0f, volumeStep);
+        EXPECT_TRUE (levelIsRead (id, isInput, 0, (float) loudest / 65536.0f));
 
         for (int channel = 1; channel <= row.channels; ++channel)
             EXPECT_NEAR (readLevel (id, isInput, (UInt32) channel), (float) volumes[(size_t) channel - 1] / 65536.0f, volumeStep);
@@ -74,20 +83,28 @@ TEST_F (BackEndEdgeTest, ElementZeroIsTheLoudestChannelAndTheOthersAreTheChannel
         EXPECT_TRUE (muteExists (id, isInput, 0));
         EXPECT_FALSE (muteExists (id, isInput, 1));
 
-        // One channel alone, then the whole at half its loudest, keeping the balance.
+        // One channel alone, then the whole at half its loudest, keeping the
+        // balance; each read back at once.
         EXPECT_EQ (writeLevel (id, isInput, (UInt32) row.channels, 0.875f), kAudioHardwareNoError);
+        EXPECT_EQ (readLevel (id, isInput, (UInt32) row.channels), 0.875f);
         volumes.back() = 57344;
-        EXPECT_EQ (volumesOf (row.kind, "edge"), volumes);
+        EXPECT_TRUE (eventually ([&] { return volumesOf (row.kind, "edge") == volumes; }));
 
         EXPECT_EQ (writeLevel (id, isInput, 0, 0.4375f), kAudioHardwareNoError);
-        const auto halved = volumesOf (row.kind, "edge");
-        ASSERT_EQ (halved.size(), volumes.size());
+        EXPECT_EQ (readLevel (id, isInput, 0), 0.4375f);
+        const auto isHalved = [&] {
+            const auto halved = volumesOf (row.kind, "edge");
+            bool near = halved.size() == volumes.size();
 
-        for (size_t channel = 0; channel < volumes.size(); ++channel)
-            EXPECT_NEAR ((double) halved[channel], volumes[channel] / 2.0, 1.0);
+            for (size_t channel = 0; near && channel < volumes.size(); ++channel)
+                near = std::abs ((double) halved[channel] - volumes[channel] / 2.0) <= 1.0;
+
+            return near;
+        };
+        EXPECT_TRUE (eventually (isHalved)) << volumesOf (row.kind, "edge")[0];
 
         EXPECT_EQ (writeMute (id, isInput, 0, 1), kAudioHardwareNoError);
-        EXPECT_TRUE (isMuted (row.kind, "edge"));
+        EXPECT_TRUE (eventually ([&] { return isMuted (row.kind, "edge"); }));
         unloadAll();
     }
 }
@@ -95,10 +112,11 @@ TEST_F (BackEndEdgeTest, ElementZeroIsTheLoudestChannelAndTheOthersAreTheChannel
 TEST_F (BackEndEdgeTest, WritesTheServerCannotTakeAreRefusedAndChangeNothing)
 {
     sink ("edge", "Edge");
-    const auto id = findDevice ("Edge", false);
+    const auto id = seenDevice ("Edge", false);
     ASSERT_NE (id, 0u);
     run ("pactl set-sink-volume edge 30% 60%");
     const auto before = volumesOf ("sink", "edge");
+    ASSERT_TRUE (levelIsRead (id, false, 2, (float) before[1] / 65536.0f));
 
     for (const auto level : { -0.1f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1.0e6f })
     {
@@ -111,6 +129,8 @@ TEST_F (BackEndEdgeTest, WritesTheServerCannotTakeAreRefusedAndChangeNothing)
     EXPECT_NE (AudioDeviceSetProperty (id, nullptr, 0, false, kAudioDevicePropertyVolumeScalar, 2, &twoBytes), kAudioHardwareNoError);
     EXPECT_NE (writeMute (id, false, 0, 2), kAudioHardwareNoError);
     EXPECT_NE (writeMute (id, false, 1, 1), kAudioHardwareNoError);
+    EXPECT_NEAR (readLevel (id, false, 0), (float) before[1] / 65536.0f, volumeStep);
+    catchUp();
     EXPECT_EQ (volumesOf ("sink", "edge"), before);
     EXPECT_FALSE (isMuted ("sink", "edge"));
 
@@ -127,13 +147,13 @@ TEST_F (BackEndEdgeTest, NamesAreTheDescriptionsAsTheServerHasThem)
     {
         SCOPED_TRACE (name.substr (0, 40));
         sink ("named", name);
-        EXPECT_NE (findDevice (name, false), 0u);
+        EXPECT_NE (seenDevice (name, false), 0u);
         unloadAll();
     }
 
     // A name reference needs room for a pointer; the caller's smaller room stays untouched.
     sink ("named", "Named");
-    const auto id = findDevice ("Named", false);
+    const auto id = seenDevice ("Named", false);
     UInt32 room = 4;
     UInt32 value = 0xabababab;
     EXPECT_NE (AudioDeviceGetProperty (id, 0, false, kAudioDevicePropertyDeviceNameCFString, &room, &value), kAudioHardwareNoError);
@@ -147,48 +167,28 @@ TEST_F (BackEndEdgeTest, TheDeviceListWritesOnlyWholeIdsThatFitAndStaysDistinctF
     ASSERT_EQ (AudioHardwareGetPropertyInfo (kAudioHardwarePropertyDevices, &listSize, nullptr), kAudioHardwareNoError);
     EXPECT_EQ (listSize, 2 * sizeof (AudioDeviceID));
 
-    // The list grows between the size and the fetch. Two hundred new sinks
-    // at once may cost a poll or two their budget.
+    // The list grows between the size and the fetch.
     for (int i = 0; i < 200; ++i)
         sink ("extra" + std::to_string (i), "Extra " + std::to_string (i), 1);
 
-    auto all = deviceIds();
-
-    for (int poll = 0; poll < 10 && all.empty(); ++poll, std::this_thread::sleep_for (std::chrono::milliseconds (500)))
-        all = deviceIds();
+    std::vector<AudioDeviceID> all;
+    EXPECT_TRUE (eventually ([&] { return (all = deviceIds()).size() == 202; }));
 
     for (const auto room : { listSize, (UInt32) 6, (UInt32) 0 })
     {
         SCOPED_TRACE (room);
         std::vector<AudioDeviceID> ids (8, 0xabababab);
         auto written = room;
-        auto status = AudioHardwareGetProperty (kAudioHardwarePropertyDevices, &written, ids.data());
-
-        // Calls back to back with no poll's pause between them may each
-        // find the waiting budget spent while the server catches up.
-        for (int poll = 0; poll < 10 && status != kAudioHardwareNoError; ++poll)
-        {
-            std::this_thread::sleep_for (std::chrono::milliseconds (500));
-            written = room;
-            status = AudioHardwareGetProperty (kAudioHardwarePropertyDevices, &written, ids.data());
-        }
-
-        ASSERT_EQ (status, kAudioHardwareNoError);
+        ASSERT_EQ (AudioHardwareGetProperty (kAudioHardwarePropertyDevices, &written, ids.data()), kAudioHardwareNoError);
         EXPECT_EQ (written, room / 4 * 4);
         EXPECT_EQ (ids[written / 4], 0xababababu);
     }
 
-    EXPECT_EQ (all.size(), 202u);
     EXPECT_EQ (std::count (all.begin(), all.end(), 0u), 0);
     std::sort (all.begin(), all.end());
     EXPECT_EQ (std::adjacent_find (all.begin(), all.end()), all.end());
 
     volume::Traverser traverser (deviceName, 2, 2);
     bool input = false, output = false;
-
-    for (int poll = 0; poll < 10 && ! (input && output); ++poll)
-        if (! traverser.isDeviceConnected (input, output))
-            std::this_thread::sleep_for (std::chrono::milliseconds (500));
-
-    EXPECT_TRUE (input && output);
+    EXPECT_TRUE (traverser.isDeviceConnected (input, output) && input && output);
 }

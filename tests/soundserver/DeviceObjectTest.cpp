@@ -2,8 +2,14 @@
 
 #include "volume/Traverser.h"
 
+#include "support/MessagePump.h"
+
+#include <csignal>
 #include <cmath>
 #include <functional>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace sound_server_test;
 
@@ -40,6 +46,32 @@ namespace
             return { input, output };
         }
     };
+
+    // Processes that keep every core busy while they live.
+    class BusyLoops
+    {
+    public:
+        explicit BusyLoops (unsigned count)
+        {
+            for (unsigned i = 0; i < count; ++i)
+                if (const auto pid = ::fork(); pid == 0)
+                    for (;;) {}
+                else
+                    pids.push_back (pid);
+        }
+
+        ~BusyLoops()
+        {
+            for (const auto pid : pids)
+            {
+                ::kill (pid, SIGKILL);
+                ::waitpid (pid, nullptr, 0);
+            }
+        }
+
+    private:
+        std::vector<pid_t> pids;
+    };
 }
 
 TEST_F (DeviceObjectTest, FindsTheDeviceByItsExactNameEachSideOnItsOwnScopeAndNeverOnAMonitor)
@@ -66,7 +98,7 @@ TEST_F (DeviceObjectTest, FindsTheDeviceByItsExactNameEachSideOnItsOwnScopeAndNe
         { "a sink renamed to the name and a source renamed away, after a search", [] (auto& test) {
               test.sink ("renamed_out", "Other");
               test.source ("renamed_in", deviceName);
-              findDevice (deviceName, true);
+              EXPECT_TRUE (eventually ([] { return findDevice (deviceName, true) != 0; }));
               test.runServerCommand ("update-sink-proplist renamed_out device.description=\"" + deviceName + "\"\n"
                                      "update-source-proplist renamed_in device.description=Other"); }, false, true },
     };
@@ -75,6 +107,7 @@ TEST_F (DeviceObjectTest, FindsTheDeviceByItsExactNameEachSideOnItsOwnScopeAndNe
     {
         SCOPED_TRACE (row.servers);
         row.load (*this);
+        catchUp();
         EXPECT_EQ (connectedSides(), std::make_pair (row.inputConnected, row.outputConnected));
 
         if (row.inputConnected && row.outputConnected)
@@ -96,26 +129,29 @@ TEST_F (DeviceObjectTest, LevelsAndMutesWrittenAreWhatPactlReadsAndWhatPactlSets
     for (const auto& side : sides)
     {
         SCOPED_TRACE (side.kind);
+        const auto serverHas = [&side] (unsigned volume, bool muted) {
+            return eventually ([&] { return volumesOf (side.kind, side.name) == std::vector<unsigned> { volume, volume }
+                                            && isMuted (side.kind, side.name) == muted; });
+        };
 
         setLevel (traverser, side, 0.5f, false);
-        EXPECT_EQ (volumesOf (side.kind, side.name), (std::vector<unsigned> { 32768, 32768 }));
-        EXPECT_FALSE (isMuted (side.kind, side.name));
+        EXPECT_TRUE (serverHas (32768, false));
 
         setLevel (traverser, side, 0.25f, true);
-        EXPECT_EQ (volumesOf (side.kind, side.name), (std::vector<unsigned> { 16384, 16384 }));
-        EXPECT_TRUE (isMuted (side.kind, side.name));
+        EXPECT_TRUE (serverHas (16384, true));
 
         run (std::string ("pactl set-") + side.kind + "-volume " + side.name + " 20%");
         run (std::string ("pactl set-") + side.kind + "-mute " + side.name + " 0");
         bool muted = true;
-        EXPECT_NEAR (getLevel (traverser, side, muted), 0.2f, volumeStep);
+        EXPECT_TRUE (eventually ([&] { muted = true; return std::abs (getLevel (traverser, side, muted) - 0.2f) <= volumeStep; }));
         EXPECT_FALSE (muted);
 
         // Above the normal volume is read as it is.
         run (std::string ("pactl set-") + side.kind + "-volume " + side.name + " 150%");
-        EXPECT_NEAR (getLevel (traverser, side, muted), 1.5f, volumeStep);
+        EXPECT_TRUE (eventually ([&] { return std::abs (getLevel (traverser, side, muted) - 1.5f) <= volumeStep; }));
 
-        // Read back at once, within a moment of the searches before.
+        // Read back at once, before the server has had any of them; the
+        // last reaches it.
         for (int step = 1; step <= 50; ++step)
         {
             const auto level = (float) step / 50.0f;
@@ -125,6 +161,36 @@ TEST_F (DeviceObjectTest, LevelsAndMutesWrittenAreWhatPactlReadsAndWhatPactlSets
             EXPECT_NEAR (getLevel (traverser, side, muted), level, volumeStep) << "step " << step;
             EXPECT_EQ (muted, mute) << "step " << step;
         }
+
+        EXPECT_TRUE (serverHas (65536, true));
+    }
+}
+
+// A drag sends as fast as the server answers: each move replaces the one
+// still waiting, and the thumb's last place is what the server ends with.
+TEST_F (DeviceObjectTest, AFastDragsLastLevelReachesTheServerAlsoWithEveryCoreBusy)
+{
+    loadSoundDevice();
+    volume::Traverser traverser (deviceName, 2, 2);
+    bool input = false, output = false;
+    ASSERT_TRUE (traverser.isDeviceConnected (input, output));
+
+    for (const auto busyLoops : { 0u, std::max (1u, std::thread::hardware_concurrency()) })
+    {
+        SCOPED_TRACE (std::to_string (busyLoops) + " busy loops");
+        const BusyLoops loops (busyLoops);
+        const auto last = busyLoops == 0 ? 0.37f : 0.63f;
+
+        for (int move = 0; move < 1000; ++move)
+        {
+            traverser.setOutputVolume ((float) (move % 100) / 100.0f, false);
+            test_support::dispatchQueuedEvents();
+        }
+
+        traverser.setOutputVolume (last, false);
+        const auto expected = (unsigned) std::lround (last * 65536.0f);
+        EXPECT_TRUE (eventually ([&] { return volumesOf ("sink", "kdar7_out") == std::vector<unsigned> { expected, expected }; }))
+            << volumesOf ("sink", "kdar7_out")[0];
     }
 }
 
@@ -134,20 +200,19 @@ TEST_F (DeviceObjectTest, UnloadingTheSinkUnconnectsTheOutputAndLoadingItAgainBr
     source ("kdar7_in", deviceName);
     volume::Traverser traverser (deviceName, 2, 2);
     bool input = false, output = false;
-    ASSERT_TRUE (traverser.isDeviceConnected (input, output));
-    ASSERT_TRUE (output);
+    const auto sidesAre = [&] (bool inputWanted, bool outputWanted) {
+        return eventually ([&] { return traverser.isDeviceConnected (input, output) && input == inputWanted && output == outputWanted; });
+    };
+    ASSERT_TRUE (sidesAre (true, true));
     const auto oldId = findDevice (deviceName, false);
 
     unload (sinkModule);
-    EXPECT_TRUE (traverser.isDeviceConnected (input, output));
-    EXPECT_TRUE (input);
-    EXPECT_FALSE (output);
+    EXPECT_TRUE (sidesAre (true, false));
 
     sink ("kdar7_out", deviceName);
-    EXPECT_TRUE (traverser.isDeviceConnected (input, output));
-    EXPECT_TRUE (output);
+    EXPECT_TRUE (sidesAre (true, true));
     EXPECT_NE (findDevice (deviceName, false), oldId);
 
     traverser.setOutputVolume (0.75f, false);
-    EXPECT_EQ (volumesOf ("sink", "kdar7_out"), (std::vector<unsigned> { 49152, 49152 }));
+    EXPECT_TRUE (eventually ([] { return volumesOf ("sink", "kdar7_out") == std::vector<unsigned> { 49152, 49152 }; }));
 }

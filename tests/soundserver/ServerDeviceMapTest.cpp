@@ -1,9 +1,11 @@
+#include "platform/soundserver/ClientFiles.h"
 #include "platform/soundserver/LocalServers.h"
 #include "platform/soundserver/ServerDeviceMap.h"
 #include "platform/soundserver/ServerText.h"
-#include "platform/soundserver/WaitBudget.h"
 
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 using namespace platform;
 
@@ -18,7 +20,7 @@ namespace
         result.card = card;
         result.description = description;
         result.isMonitor = isMonitor;
-        result.channelVolumes = { 65536, 65536 };
+        pa_cvolume_set (&result.volume, 2, PA_VOLUME_NORM);
         return result;
     }
 
@@ -108,8 +110,6 @@ TEST (ServerDeviceMap, IdsAreNonZeroDistinctAcrossKindsAndLeadBackToTheirObject)
 
 TEST (ServerText, BrokenUtf8NeverBecomesAGoodName)
 {
-    const juce::String replacement = juce::String::charToString ((juce::juce_wchar) 0xfffd);
-
     struct Row
     {
         const char* text;
@@ -119,10 +119,10 @@ TEST (ServerText, BrokenUtf8NeverBecomesAGoodName)
     const Row rows[] {
         { "Quenmar K-DAR7 Sound Device", "Quenmar K-DAR7 Sound Device" },
         { "Gr\xc3\xb6\xc3\x9f" "e \xe9\x9f\xb3 \xf0\x9f\x94\x8a", juce::String::fromUTF8 ("Gr\xc3\xb6\xc3\x9f" "e \xe9\x9f\xb3 \xf0\x9f\x94\x8a") },
-        { "Quenmar K-DAR7 Sound Device\xff", "Quenmar K-DAR7 Sound Device" + replacement },
-        { "\xc1\x81", replacement + replacement },                       // an overlong 'A'
-        { "\xed\xa0\x80" "x", replacement + replacement + replacement + "x" }, // a surrogate
-        { "end\xe2\x82", "end" + replacement + replacement },            // cut short
+        { "Quenmar K-DAR7 Sound Device\xff", "Quenmar K-DAR7 Sound Device_" },
+        { "Quenmar K-DAR7 Sound Devic\xc3", "Quenmar K-DAR7 Sound Devic_" }, // cut short where a good name goes on
+        { "\xc1\x81", "__" },                                             // an overlong 'A'
+        { "\xed\xa0\x80" "x", "___x" },                                    // a surrogate
         { "", "" },
     };
 
@@ -153,16 +153,54 @@ TEST (LocalServers, OnlyLocalSocketsAreKeptSinceAHostNameLookupCanBlockForSecond
         EXPECT_EQ (localServersOf (list), expected) << list;
 }
 
-TEST (WaitBudget, WaitsDrawFromOneStoreThatOnlyIdleTimeRefills)
+TEST (ClientFiles, AClientFileThatIsNoRegularFileIsRefusedBeforeLibpulseReadsIt)
 {
-    using namespace std::chrono_literals;
-    WaitBudget budget (200ms, 0.1);
-    const auto start = WaitBudget::Clock::time_point {} + 1h;
+    const juce::TemporaryFile folderName;
+    const auto folder = folderName.getFile();
+    ASSERT_TRUE (folder.createDirectory());
+    const auto path = [&] (const char* name) { return folder.getChildFile (name).getFullPathName().toStdString(); };
+    ASSERT_EQ (::mkfifo (path ("fifo").c_str(), 0600), 0);
+    ASSERT_TRUE (folder.getChildFile ("regular").replaceWithText ("cookie"));
 
-    EXPECT_EQ (budget.available (start), 200ms);
-    budget.spend (150ms, start + 150ms);
-    budget.spend (50ms, start + 200ms);
-    EXPECT_EQ (budget.available (start + 200ms), 0ms);
-    EXPECT_EQ (budget.available (start + 1200ms), 100ms);
-    EXPECT_EQ (budget.available (start + 60s), 200ms);
+    ASSERT_TRUE (folder.getChildFile ("pulse").createDirectory());
+    ASSERT_EQ (::mkfifo (path ("pulse/fifo").c_str(), 0600), 0);
+    const juce::String configHome = juce::SystemStats::getEnvironmentVariable ("XDG_CONFIG_HOME", {});
+    ::setenv ("XDG_CONFIG_HOME", folder.getFullPathName().toRawUTF8(), 1);
+
+    struct Row
+    {
+        const char* variable;
+        std::string value;
+        bool refused;
+    };
+
+    const Row rows[] {
+        { "PULSE_COOKIE", path ("fifo"), true },
+        { "PULSE_CLIENTCONFIG", path ("fifo"), true },
+        { "PULSE_CLIENTCONFIG", folder.getFullPathName().toStdString(), true },
+        { "PULSE_COOKIE", "/dev/null", true },
+        { "PULSE_COOKIE", "fifo", true },             // libpulse reads a relative cookie from its configuration folder
+        { "PULSE_COOKIE", "regular", false },
+        { "PULSE_COOKIE", path ("regular"), false },
+        { "PULSE_CLIENTCONFIG", path ("missing"), false },
+        { "PULSE_COOKIE", "", false },
+    };
+
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE (std::string (row.variable) + "=" + row.value);
+        ::setenv (row.variable, row.value.c_str(), 1);
+        const auto problem = unreadableClientFile();
+        EXPECT_EQ (problem.has_value(), row.refused);
+
+        if (problem.has_value())
+        {
+            EXPECT_EQ (problem->rfind (row.variable, 0), 0u) << *problem;
+        }
+
+        ::unsetenv (row.variable);
+    }
+
+    configHome.isEmpty() ? ::unsetenv ("XDG_CONFIG_HOME") : ::setenv ("XDG_CONFIG_HOME", configHome.toRawUTF8(), 1);
+    folder.deleteRecursively();
 }

@@ -1,5 +1,7 @@
 #include "SoundServerTestSupport.h"
 
+#include "support/MessagePump.h"
+
 #include <array>
 #include <cstdio>
 #include <regex>
@@ -32,6 +34,22 @@ namespace sound_server_test
             return "module-null-" + kind + " " + kind + "_name=" + name + " channels=" + std::to_string (channels)
                    + " " + descriptionArgument;
         }
+    }
+
+    bool eventually (const std::function<bool()>& condition, int timeoutMilliseconds)
+    {
+        // Between two checks, which may run pactl, the loop runs a while.
+        constexpr int pumpMilliseconds = 10;
+
+        for (auto waited = 0; waited < timeoutMilliseconds; waited += pumpMilliseconds)
+        {
+            if (condition())
+                return true;
+
+            test_support::pumpMessages (pumpMilliseconds);
+        }
+
+        return condition();
     }
 
     std::string run (const std::string& command)
@@ -188,7 +206,8 @@ namespace sound_server_test
         for (auto module = modules.rbegin(); module != modules.rend(); ++module)
             unloadModule (*module);
 
-        modules.clear();
+        if (! std::exchange (modules, {}).empty())
+            catchUp();
     }
 
     void SoundServerTest::unload (const std::string& module)
@@ -213,5 +232,14 @@ namespace sound_server_test
     {
         sink ("kdar7_out", deviceName);
         source ("kdar7_in", deviceName);
+        EXPECT_TRUE (eventually ([] { return findDevice (deviceName, false) != 0 && findDevice (deviceName, true) != 0; }));
+    }
+
+    void SoundServerTest::catchUp()
+    {
+        const auto module = loadSink ("caught_up", "Caught Up", 1);
+        EXPECT_TRUE (eventually ([] { return findDevice ("Caught Up", false) != 0; }));
+        unloadModule (module);
+        EXPECT_TRUE (eventually ([] { return findDevice ("Caught Up", false) == 0; }));
     }
 }

@@ -4,15 +4,21 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 // Tests of the audio layer on a real sound server: the private PulseAudio
 // daemon that scripts/with-sound-server starts for the test program, changed
-// with pactl.
+// with pactl. The layer hears the server in the message loop: a test runs
+// the loop for what it waits to see.
 namespace sound_server_test
 {
     inline const std::string deviceName = "Quenmar K-DAR7 Sound Device";
+
+    // Runs the message loop until the condition holds, five seconds at most;
+    // what the condition says at the end.
+    bool eventually (const std::function<bool()>& condition, int timeoutMilliseconds = 5000);
 
     // The command's standard output; the test fails when the command does.
     std::string run (const std::string& command);
@@ -45,6 +51,7 @@ namespace sound_server_test
     {
     public:
         void TearDown() override;
+        // Unloads them all, and waits until the audio layer has heard.
         void unloadAll();
         void unload (const std::string& module);
 
@@ -54,8 +61,11 @@ namespace sound_server_test
 
         std::string sink (const std::string& name, const std::string& description, int channels = 2);
         std::string source (const std::string& name, const std::string& description, int channels = 2);
-        // The K-DAR7: kdar7_out and kdar7_in.
+        // The K-DAR7: kdar7_out and kdar7_in, seen by the audio layer.
         void loadSoundDevice();
+        // Until the audio layer has heard what the server announced so far:
+        // a sink of its own, loaded and seen.
+        void catchUp();
 
     private:
         std::vector<std::string> modules;

@@ -158,6 +158,20 @@ namespace volume_panel
     {
         sliders[side]->setValue ((double) (level * 100.0f), juce::dontSendNotification);
         muteButtons[side]->setToggleState (muted, juce::dontSendNotification);
+        levelsRead[side] = level;
+    }
+
+    // The level read, while the slider shows it: a level above the slider's
+    // top shows as the top, and the slider's value is sent for it.
+    float VolumePanel::levelToSend (size_t side) const
+    {
+        const auto shown = sliders[side]->getValue();
+        const auto& read = levelsRead[side];
+
+        if (read.has_value() && std::floor ((double) (*read * 100.0f) + 0.5) == shown)
+            return *read;
+
+        return (float) shown / 100.0f;
     }
 
     void VolumePanel::startUpdating()
@@ -186,8 +200,13 @@ namespace volume_panel
     void VolumePanel::sliderValueChanged (juce::Slider* slider)
     {
         for (size_t side = 0; side < 2; ++side)
+        {
             if (slider == sliders[side].get())
+            {
+                levelsRead[side].reset();
                 setVolumeFromSlider ((int) side, slider->getValue(), muteButtons[side]->getToggleState());
+            }
+        }
     }
 
     void VolumePanel::buttonClicked (juce::Button* button)
@@ -199,7 +218,8 @@ namespace volume_panel
                 // The toggle has already flipped: this is the new mute.
                 const bool muted = button->getToggleState();
                 sliders[side]->setEnabled (! muted);
-                setVolumeFromSlider ((int) side, sliders[side]->getValue(), muted);
+                side == inputSide ? traverser->setInputVolume (levelToSend (side), muted)
+                                  : traverser->setOutputVolume (levelToSend (side), muted);
             }
         }
     }

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
 namespace volume { class Traverser; }
 
@@ -49,6 +50,7 @@ namespace volume_panel
         void showUnavailableTips (bool inputConnected, bool outputConnected);
         static void enableControl (juce::Component& control, bool connected);
         void showSideState (size_t side, float level, bool muted);
+        float levelToSend (size_t side) const;
         void deleteControls();
 
         void paintUnpluggedOverlay (juce::Graphics& g);
@@ -72,6 +74,10 @@ namespace volume_panel
         int mouseDownY = 0;
         juce::String currentTip;
         bool isDragging = false;
+        // Per side, the level the last poll read, until the user moves the
+        // slider: a mute click sends it rather than the slider's whole
+        // percent.
+        std::array<std::optional<float>, 2> levelsRead;
 
         JUCE_DECLARE_NON_COPYABLE (VolumePanel)
     };
