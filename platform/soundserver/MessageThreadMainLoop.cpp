@@ -342,21 +342,29 @@ namespace platform
             dispatchIo (fd, descriptor.revents);
     }
 
+    // What the callbacks sent (an answer's next request, above all) goes
+    // out in the same pass, not a message later.
     void MessageThreadMainLoop::dispatchIo (int fd, short revents)
     {
         const auto happened = ioFlagsOf (revents);
-        const Calls::Dispatching guard (*this);
 
-        // Only the events there before the first callback: a callback may
-        // free its event and make a new one, which the revents are not for.
-        for (size_t i = 0, existing = ioEvents.size(); i < existing; ++i)
         {
-            auto* event = ioEvents[i].get();
-            const auto events = (pa_io_event_flags_t) (happened & (event->wanted | PA_IO_EVENT_HANGUP | PA_IO_EVENT_ERROR));
+            const Calls::Dispatching guard (*this);
 
-            if (! event->freed && event->fd == fd && event->wanted != PA_IO_EVENT_NULL && events != PA_IO_EVENT_NULL)
-                event->callback (&table, event, fd, events, event->userdata);
+            // Only the events there before the first callback: a callback may
+            // free its event and make a new one, which the revents are not for.
+            for (size_t i = 0, existing = ioEvents.size(); i < existing; ++i)
+            {
+                auto* event = ioEvents[i].get();
+                const auto events = (pa_io_event_flags_t) (happened & (event->wanted | PA_IO_EVENT_HANGUP | PA_IO_EVENT_ERROR));
+
+                if (! event->freed && event->fd == fd && event->wanted != PA_IO_EVENT_NULL && events != PA_IO_EVENT_NULL)
+                    event->callback (&table, event, fd, events, event->userdata);
+            }
         }
+
+        if (hasEnabledDeferEvent())
+            dispatchDeferEvents();
     }
 
     void MessageThreadMainLoop::dispatchDueTimeEvents()
