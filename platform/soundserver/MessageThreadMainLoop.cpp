@@ -102,7 +102,7 @@ namespace platform
             ~Dispatching()
             {
                 if (--loop.dispatchDepth == 0)
-                    loop.releaseFreedEvents();
+                    loop.settle();
             }
 
             MessageThreadMainLoop& loop;
@@ -113,12 +113,16 @@ namespace platform
             return *static_cast<MessageThreadMainLoop*> (api->userdata);
         }
 
-        static void freed (MessageThreadMainLoop& loop)
+        // What changes while callbacks run is settled once they are done:
+        // libpulse frees and makes its socket's io event again for every
+        // message it reads, which would otherwise unregister and register
+        // the descriptor with the framework each time.
+        static void changed (MessageThreadMainLoop& loop, bool& what)
         {
-            loop.hasFreedEvents = true;
+            what = true;
 
             if (loop.dispatchDepth == 0)
-                loop.releaseFreedEvents();
+                loop.settle();
         }
 
         static pa_io_event* ioNew (pa_mainloop_api* api, int fd, pa_io_event_flags_t events, pa_io_event_cb_t callback, void* userdata)
@@ -126,21 +130,21 @@ namespace platform
             auto& loop = loopOf (api);
             loop.ioEvents.push_back (std::make_unique<pa_io_event> (pa_io_event { &loop, fd, events, callback, userdata }));
             auto* event = loop.ioEvents.back().get();
-            loop.watch (fd);
+            changed (loop, loop.watchesChanged);
             return event;
         }
 
         static void ioEnable (pa_io_event* event, pa_io_event_flags_t events)
         {
             event->wanted = events;
-            event->loop->watch (event->fd);
+            changed (*event->loop, event->loop->watchesChanged);
         }
 
         static void ioFree (pa_io_event* event)
         {
             markFreed (event);
-            event->loop->watch (event->fd);
-            freed (*event->loop);
+            event->loop->watchesChanged = true;
+            changed (*event->loop, event->loop->hasFreedEvents);
         }
 
         static void ioSetDestroy (pa_io_event* event, pa_io_event_destroy_cb_t destroy)
@@ -173,7 +177,7 @@ namespace platform
         static void timeFree (pa_time_event* event)
         {
             markFreed (event);
-            freed (*event->loop);
+            changed (*event->loop, event->loop->hasFreedEvents);
         }
 
         static void timeSetDestroy (pa_time_event* event, pa_time_event_destroy_cb_t destroy)
@@ -200,7 +204,7 @@ namespace platform
         static void deferFree (pa_defer_event* event)
         {
             markFreed (event);
-            freed (*event->loop);
+            changed (*event->loop, event->loop->hasFreedEvents);
         }
 
         static void deferSetDestroy (pa_defer_event* event, pa_defer_event_destroy_cb_t destroy)
@@ -302,30 +306,23 @@ namespace platform
 
     // The framework's loop takes one set of events per descriptor, fixed
     // when it is registered: a change registers it anew.
-    void MessageThreadMainLoop::watch (int fd)
+    void MessageThreadMainLoop::updateWatches()
     {
-        std::optional<short> events;
+        std::map<int, short> wanted;
 
         for (const auto& event : ioEvents)
-            if (! event->freed && event->fd == fd && event->wanted != PA_IO_EVENT_NULL)
-                events = (short) (events.value_or (0) | pollEventsOf (event->wanted));
+            if (! event->freed && event->wanted != PA_IO_EVENT_NULL)
+                wanted[event->fd] = (short) (wanted[event->fd] | pollEventsOf (event->wanted));
 
-        const auto watched = watchedDescriptors.find (fd);
+        for (const auto& [fd, events] : watchedDescriptors)
+            if (const auto kept = wanted.find (fd); kept == wanted.end() || kept->second != events)
+                juce::LinuxEventLoop::unregisterFdCallback (fd);
 
-        if (watched != watchedDescriptors.end() && events == watched->second)
-            return;
+        for (const auto& [fd, events] : wanted)
+            if (const auto watched = watchedDescriptors.find (fd); watched == watchedDescriptors.end() || watched->second != events)
+                juce::LinuxEventLoop::registerFdCallback (fd, [this] (int readyFd) { dispatchDescriptor (readyFd); }, events);
 
-        if (watched != watchedDescriptors.end())
-        {
-            juce::LinuxEventLoop::unregisterFdCallback (fd);
-            watchedDescriptors.erase (watched);
-        }
-
-        if (events.has_value())
-        {
-            juce::LinuxEventLoop::registerFdCallback (fd, [this] (int readyFd) { dispatchDescriptor (readyFd); }, *events);
-            watchedDescriptors[fd] = *events;
-        }
+        watchedDescriptors = std::move (wanted);
     }
 
     // The framework says only which descriptor is ready, not for what.
@@ -445,8 +442,11 @@ namespace platform
         timerDue = *earliest;
     }
 
-    void MessageThreadMainLoop::releaseFreedEvents()
+    void MessageThreadMainLoop::settle()
     {
+        if (std::exchange (watchesChanged, false))
+            updateWatches();
+
         if (! std::exchange (hasFreedEvents, false))
             return;
 

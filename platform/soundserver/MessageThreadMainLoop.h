@@ -46,9 +46,10 @@ namespace platform
         // When the framework's timer is next due, in libpulse's monotonic time.
         std::optional<pa_usec_t> timerDue;
         int dispatchDepth = 0;
+        bool watchesChanged = false;
         bool hasFreedEvents = false;
 
-        void watch (int fd);
+        void updateWatches();
         void dispatchDescriptor (int fd);
         void dispatchIo (int fd, short revents);
         void dispatchDueTimeEvents();
@@ -56,7 +57,8 @@ namespace platform
         bool hasEnabledDeferEvent() const;
         std::optional<pa_usec_t> earliestTimeEvent() const;
         void scheduleTimer();
-        void releaseFreedEvents();
+        // Brings the framework's loop up to date and releases freed events.
+        void settle();
 
         void timerCallback() override;
         void handleAsyncUpdate() override;
