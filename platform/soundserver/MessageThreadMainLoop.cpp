@@ -142,12 +142,19 @@ namespace platform
 
         static void ioFree (pa_io_event* event)
         {
-            markFreed (event);
             event->loop->watchesChanged = true;
+            free (event);
+        }
+
+        template <typename Event>
+        static void free (Event* event)
+        {
+            markFreed (event);
             changed (*event->loop, event->loop->hasFreedEvents);
         }
 
-        static void ioSetDestroy (pa_io_event* event, pa_io_event_destroy_cb_t destroy)
+        template <typename Event, typename DestroyCallback>
+        static void setDestroy (Event* event, DestroyCallback destroy)
         {
             event->destroy = destroy;
         }
@@ -174,17 +181,6 @@ namespace platform
             event->loop->scheduleTimer();
         }
 
-        static void timeFree (pa_time_event* event)
-        {
-            markFreed (event);
-            changed (*event->loop, event->loop->hasFreedEvents);
-        }
-
-        static void timeSetDestroy (pa_time_event* event, pa_time_event_destroy_cb_t destroy)
-        {
-            event->destroy = destroy;
-        }
-
         static pa_defer_event* deferNew (pa_mainloop_api* api, pa_defer_event_cb_t callback, void* userdata)
         {
             auto& loop = loopOf (api);
@@ -201,17 +197,6 @@ namespace platform
                 event->loop->triggerAsyncUpdate();
         }
 
-        static void deferFree (pa_defer_event* event)
-        {
-            markFreed (event);
-            changed (*event->loop, event->loop->hasFreedEvents);
-        }
-
-        static void deferSetDestroy (pa_defer_event* event, pa_defer_event_destroy_cb_t destroy)
-        {
-            event->destroy = destroy;
-        }
-
         // Only a program's own loop ends itself.
         static void quit (pa_mainloop_api*, int) {}
     };
@@ -222,15 +207,15 @@ namespace platform
         table.io_new = Calls::ioNew;
         table.io_enable = Calls::ioEnable;
         table.io_free = Calls::ioFree;
-        table.io_set_destroy = Calls::ioSetDestroy;
+        table.io_set_destroy = Calls::setDestroy<pa_io_event, pa_io_event_destroy_cb_t>;
         table.time_new = Calls::timeNew;
         table.time_restart = Calls::timeRestart;
-        table.time_free = Calls::timeFree;
-        table.time_set_destroy = Calls::timeSetDestroy;
+        table.time_free = Calls::free<pa_time_event>;
+        table.time_set_destroy = Calls::setDestroy<pa_time_event, pa_time_event_destroy_cb_t>;
         table.defer_new = Calls::deferNew;
         table.defer_enable = Calls::deferEnable;
-        table.defer_free = Calls::deferFree;
-        table.defer_set_destroy = Calls::deferSetDestroy;
+        table.defer_free = Calls::free<pa_defer_event>;
+        table.defer_set_destroy = Calls::setDestroy<pa_defer_event, pa_defer_event_destroy_cb_t>;
         table.quit = Calls::quit;
     }
 

@@ -111,9 +111,9 @@ namespace platform
 
         const auto mask = (pa_subscription_mask_t) (PA_SUBSCRIPTION_MASK_CARD | PA_SUBSCRIPTION_MASK_SINK | PA_SUBSCRIPTION_MASK_SOURCE);
         listing = { pa_context_subscribe (context, mask, onSubscribed, this),
-                    pa_context_get_card_info_list (context, onListedCard, this),
-                    pa_context_get_sink_info_list (context, onListedSink, this),
-                    pa_context_get_source_info_list (context, onListedSource, this) };
+                    pa_context_get_card_info_list (context, onListed<pa_card_info>, this),
+                    pa_context_get_sink_info_list (context, onListed<pa_sink_info>, this),
+                    pa_context_get_source_info_list (context, onListed<pa_source_info>, this) };
         listsAwaited = (int) listing.size();
         failed = std::find (listing.begin(), listing.end(), nullptr) != listing.end();
     }
@@ -206,9 +206,9 @@ namespace platform
     {
         switch (object.kind)
         {
-            case ServerObjectKind::card:   return pa_context_get_card_info_by_index (context, object.index, onFetchedCard, &fetch);
-            case ServerObjectKind::sink:   return pa_context_get_sink_info_by_index (context, object.index, onFetchedSink, &fetch);
-            case ServerObjectKind::source: return pa_context_get_source_info_by_index (context, object.index, onFetchedSource, &fetch);
+            case ServerObjectKind::card:   return pa_context_get_card_info_by_index (context, object.index, onFetched<pa_card_info>, &fetch);
+            case ServerObjectKind::sink:   return pa_context_get_sink_info_by_index (context, object.index, onFetched<pa_sink_info>, &fetch);
+            case ServerObjectKind::source: return pa_context_get_source_info_by_index (context, object.index, onFetched<pa_source_info>, &fetch);
         }
 
         return nullptr;
@@ -288,10 +288,20 @@ namespace platform
         storeIn (kind == ServerObjectKind::sink ? current.sinks : current.sources, std::move (node));
     }
 
-    void ServerPicture::store (ServerCard card)
+    void ServerPicture::store (const pa_sink_info& info)
     {
-        if (goneWhileListing.count ({ ServerObjectKind::card, card.index }) == 0)
-            storeIn (current.cards, std::move (card));
+        store (ServerObjectKind::sink, nodeOf (info));
+    }
+
+    void ServerPicture::store (const pa_source_info& info)
+    {
+        store (ServerObjectKind::source, nodeOf (info));
+    }
+
+    void ServerPicture::store (const pa_card_info& info)
+    {
+        if (goneWhileListing.count ({ ServerObjectKind::card, info.index }) == 0)
+            storeIn (current.cards, cardOf (info));
     }
 
     ServerNode* ServerPicture::shownNode (ServerObjectRef object)
@@ -313,63 +323,25 @@ namespace platform
         static_cast<ServerPicture*> (picture)->listEnded (success != 0);
     }
 
-    void ServerPicture::onListedSink (pa_context*, const pa_sink_info* info, int endOfList, void* userData)
+    template <typename Info>
+    void ServerPicture::onListed (pa_context*, const Info* info, int endOfList, void* userData)
     {
         auto& picture = *static_cast<ServerPicture*> (userData);
 
         if (endOfList != 0)
             picture.listEnded (endOfList > 0);
         else if (info != nullptr)
-            picture.store (ServerObjectKind::sink, nodeOf (*info));
+            picture.store (*info);
     }
 
-    void ServerPicture::onListedSource (pa_context*, const pa_source_info* info, int endOfList, void* userData)
-    {
-        auto& picture = *static_cast<ServerPicture*> (userData);
-
-        if (endOfList != 0)
-            picture.listEnded (endOfList > 0);
-        else if (info != nullptr)
-            picture.store (ServerObjectKind::source, nodeOf (*info));
-    }
-
-    void ServerPicture::onListedCard (pa_context*, const pa_card_info* info, int endOfList, void* userData)
-    {
-        auto& picture = *static_cast<ServerPicture*> (userData);
-
-        if (endOfList != 0)
-            picture.listEnded (endOfList > 0);
-        else if (info != nullptr)
-            picture.store (cardOf (*info));
-    }
-
-    void ServerPicture::onFetchedSink (pa_context* context, const pa_sink_info* info, int endOfList, void* userData)
+    template <typename Info>
+    void ServerPicture::onFetched (pa_context* context, const Info* info, int endOfList, void* userData)
     {
         auto& fetch = *static_cast<Fetch*> (userData);
 
         if (endOfList != 0)
             fetch.picture->fetchEnded (fetch, endOfList > 0 || ! isGone (context));
         else if (info != nullptr && ! fetch.isStale)
-            fetch.picture->store (ServerObjectKind::sink, nodeOf (*info));
-    }
-
-    void ServerPicture::onFetchedSource (pa_context* context, const pa_source_info* info, int endOfList, void* userData)
-    {
-        auto& fetch = *static_cast<Fetch*> (userData);
-
-        if (endOfList != 0)
-            fetch.picture->fetchEnded (fetch, endOfList > 0 || ! isGone (context));
-        else if (info != nullptr && ! fetch.isStale)
-            fetch.picture->store (ServerObjectKind::source, nodeOf (*info));
-    }
-
-    void ServerPicture::onFetchedCard (pa_context* context, const pa_card_info* info, int endOfList, void* userData)
-    {
-        auto& fetch = *static_cast<Fetch*> (userData);
-
-        if (endOfList != 0)
-            fetch.picture->fetchEnded (fetch, endOfList > 0 || ! isGone (context));
-        else if (info != nullptr && ! fetch.isStale)
-            fetch.picture->store (cardOf (*info));
+            fetch.picture->store (*info);
     }
 }

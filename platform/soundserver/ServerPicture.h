@@ -70,16 +70,16 @@ namespace platform
         void forget (ServerObjectRef object);
         void listEnded (bool succeeded);
         void store (ServerObjectKind kind, ServerNode node);
-        void store (ServerCard card);
+        void store (const pa_sink_info& info);
+        void store (const pa_source_info& info);
+        void store (const pa_card_info& info);
         ServerNode* shownNode (ServerObjectRef object);
 
         static void onEvent (pa_context*, pa_subscription_event_type_t event, uint32_t index, void* picture);
         static void onSubscribed (pa_context*, int success, void* picture);
-        static void onListedSink (pa_context*, const pa_sink_info* info, int endOfList, void* picture);
-        static void onListedSource (pa_context*, const pa_source_info* info, int endOfList, void* picture);
-        static void onListedCard (pa_context*, const pa_card_info* info, int endOfList, void* picture);
-        static void onFetchedSink (pa_context*, const pa_sink_info* info, int endOfList, void* fetch);
-        static void onFetchedSource (pa_context*, const pa_source_info* info, int endOfList, void* fetch);
-        static void onFetchedCard (pa_context*, const pa_card_info* info, int endOfList, void* fetch);
+        template <typename Info>
+        static void onListed (pa_context*, const Info* info, int endOfList, void* picture);
+        template <typename Info>
+        static void onFetched (pa_context* context, const Info* info, int endOfList, void* fetch);
     };
 }
