@@ -8,6 +8,15 @@
 
 namespace end_to_end
 {
+    namespace
+    {
+        // xdotool prints the window's X id in decimal.
+        unsigned long xWindowId (const juce::String& window)
+        {
+            return static_cast<unsigned long> (window.getLargeIntValue());
+        }
+    }
+
     bool PanelProcess::start()
     {
         process = std::make_unique<lifecycle_tests::ProbeProcess> (std::vector<std::string> {},
@@ -61,14 +70,14 @@ namespace end_to_end
 
     bool PanelProcess::hideByCloseBox()
     {
-        test_support::pressCloseBox (window.getLargeIntValue());
-        return test_support::waitUntilMapped (window.getLargeIntValue(), false);
+        test_support::pressCloseBox (xWindowId (window));
+        return test_support::waitUntilMapped (xWindowId (window), false);
     }
 
     bool PanelProcess::reopen()
     {
         process->sendSignal (SIGUSR1);
-        return test_support::waitUntilMapped (window.getLargeIntValue(), true);
+        return test_support::waitUntilMapped (xWindowId (window), true);
     }
 
     void PanelProcess::click (juce::Point<int> panelPoint)
