@@ -4,6 +4,7 @@
 # compile definitions are handed on to the library's users.
 
 include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceModules.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/FrameworkWarnings.cmake)
 
 set(KDAR7_SKIN_PICTURES_CMAKE ${CMAKE_SOURCE_DIR}/volume_skin/kdar7_volume_skin/Pictures.cmake)
 if(EXISTS ${KDAR7_SKIN_PICTURES_CMAKE})
@@ -23,8 +24,12 @@ list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/coreaudio/Simulated[^/]*
 list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/soundserver/")
 
 add_library(kdar7_core STATIC ${KDAR7_CORE_SOURCES})
-# The patched modules' folder comes before the installed modules' folder.
-target_include_directories(kdar7_core PUBLIC ${CMAKE_SOURCE_DIR} ${KDAR7_PATCHED_JUCE_ROOT})
+target_include_directories(kdar7_core PUBLIC ${CMAKE_SOURCE_DIR})
+# The patched modules' folder comes before the installed modules' folder;
+# both hold the framework's headers, system headers here and to the
+# library's users.
+target_include_directories(kdar7_core SYSTEM PUBLIC ${KDAR7_PATCHED_JUCE_ROOT} ${JUCE_MODULES_DIR})
+kdar7_quiet_framework_sources(kdar7_core)
 
 target_compile_definitions(kdar7_core PUBLIC
     JUCE_WEB_BROWSER=0

@@ -60,10 +60,24 @@ namespace desktop_tests
 
     std::optional<unsigned long> findPanelWindow (pid_t pid, bool visibleOnly)
     {
-        const auto line = firstLineOf ("timeout 30 xdotool search --sync --all " + std::string (visibleOnly ? "--onlyvisible " : "")
-                                       + "--pid " + std::to_string (pid) + " --name '^K-DAR7$' 2>/dev/null");
-        const auto window = std::strtoul (line.c_str(), nullptr, 10);
-        return window != 0 ? std::optional<unsigned long> (window) : std::nullopt;
+        // xdotool ends at the X error when a window goes away while it
+        // looks (a program that just ended, a window manager's frame): it
+        // is asked again while there is time.
+        const auto deadline = juce::Time::getMillisecondCounter() + 30000;
+
+        for (auto now = juce::Time::getMillisecondCounter(); now < deadline; now = juce::Time::getMillisecondCounter())
+        {
+            const auto line = firstLineOf ("timeout " + std::to_string ((deadline - now) / 1000.0) + " xdotool search --sync --all "
+                                           + std::string (visibleOnly ? "--onlyvisible " : "")
+                                           + "--pid " + std::to_string (pid) + " --name '^K-DAR7$' 2>/dev/null");
+
+            if (const auto window = std::strtoul (line.c_str(), nullptr, 10); window != 0)
+                return window;
+
+            juce::Thread::sleep (50);
+        }
+
+        return std::nullopt;
     }
 
     unsigned long activeWindow()

@@ -11,13 +11,19 @@ foreach(dir IN ITEMS KDAR7_INSTALL_BINDIR KDAR7_INSTALL_DATADIR)
     get_filename_component(${dir} "${${dir}}" ABSOLUTE BASE_DIR "${prefix}")
 endforeach()
 
-set(program "${KDAR7_INSTALL_BINDIR}/kdar7-volume-panel")
-# Both files take the path in double quotes; the characters that would need
-# escaping inside them, differently in each file, are refused.
-if(program MATCHES "[\"`$\\\\%\n]")
-    message(FATAL_ERROR "cannot install into \"${program}\": the path holds one of \" ` $ \\ % or a line break")
+# The entry's command goes through the session bus too, as menus that
+# activate the entry over the bus do: a launcher that runs the command then
+# shows a running panel instead of starting a second one, which would end at
+# the lock. Without a bus, or without the service file on it, the command
+# starts the program itself.
+set(KDAR7_PROGRAM "${KDAR7_INSTALL_BINDIR}/kdar7-volume-panel")
+# The service file names the program in double quotes, and so does the
+# shell command of the desktop entry, inside the entry's own double quotes
+# (escaped there as \\"). The characters that would need escaping inside
+# them, differently in each, are refused.
+if(KDAR7_PROGRAM MATCHES "[\"`$\\\\%\n]")
+    message(FATAL_ERROR "cannot install into \"${KDAR7_PROGRAM}\": the path holds one of \" ` $ \\ % or a line break")
 endif()
-set(KDAR7_EXEC "\"${program}\"")
 string(REPLACE "." "/" KDAR7_OBJECT_PATH "/${KDAR7_DESKTOP_ID}")
 
 foreach(file IN ITEMS

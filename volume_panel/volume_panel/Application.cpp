@@ -93,10 +93,8 @@ namespace volume_panel
 
     const juce::String VolumeApplication::getApplicationVersion()
     {
-        constexpr int major = 1;
-        constexpr int minor = 0;
-        constexpr int revision = 3;
-        return juce::String (major) + "." + juce::String (minor) + "." + juce::String (revision);
+        // The numbers are the project's version, given by the build.
+        return juce::String (KDAR7_VERSION_MAJOR) + "." + juce::String (KDAR7_VERSION_MINOR) + "." + juce::String (KDAR7_VERSION_PATCH);
     }
 
     bool VolumeApplication::moreThanOneInstanceAllowed()
