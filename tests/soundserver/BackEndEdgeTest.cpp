@@ -97,7 +97,7 @@ TEST_F (BackEndEdgeTest, WritesTheServerCannotTakeAreRefusedAndChangeNothing)
     sink ("edge", "Edge");
     const auto id = findDevice ("Edge", false);
     ASSERT_NE (id, 0u);
-    run ("pactl set-sink-volume edge 30% 60%");
+    run ("pactl set-sink-volume edge 30% 60% && pactl set-sink-mute edge 0");
     const auto before = volumesOf ("sink", "edge");
 
     for (const auto level : { -0.1f, std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(), 1.0e6f })
@@ -149,8 +149,7 @@ TEST_F (BackEndEdgeTest, TheDeviceListWritesOnlyWholeIdsThatFitAndStaysDistinctF
 
     // The list grows between the size and the fetch. Two hundred new sinks
     // at once may cost a poll or two their budget.
-    for (int i = 0; i < 200; ++i)
-        sink ("extra" + std::to_string (i), "Extra " + std::to_string (i), 1);
+    sinks ("extra", "Extra", 200);
 
     auto all = deviceIds();
 

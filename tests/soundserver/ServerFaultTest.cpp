@@ -67,8 +67,7 @@ namespace
         void SetUp() override
         {
             run (soundServer + " stop && " + soundServer + " start");
-            loadSink ("kdar7_out", deviceName);
-            loadSource ("kdar7_in", deviceName);
+            loadStandInDevice();
             ASSERT_TRUE (reconnects (traverser));
         }
 
@@ -80,8 +79,7 @@ namespace
         void reloadSoundDevice()
         {
             run (soundServer + " start");
-            loadSink ("kdar7_out", deviceName);
-            loadSource ("kdar7_in", deviceName);
+            loadStandInDevice();
         }
 
         volume::Traverser traverser { deviceName, 2, 2 };
@@ -222,7 +220,14 @@ TEST_F (ServerFaultTest, AfterARestartAWriteBeforeTheNextSearchReachesNoOtherDev
     ::kill (serverPid(), SIGKILL);
     run (soundServer + " start");
     loadSink ("other", "Other Device");
-    ASSERT_EQ (indexOf ("other"), oldIndex);
+
+    // PipeWire never gives an index again; the old id must reach nothing there too.
+    if (! serverIsPipeWire())
+    {
+        ASSERT_EQ (indexOf ("other"), oldIndex);
+    }
+
+    run ("pactl set-sink-volume other 40% && pactl set-sink-mute other 0");
     const auto otherVolumes = volumesOf ("sink", "other");
 
     // The first write finds the old server gone; one after the retry delay
