@@ -55,7 +55,7 @@ namespace sound_server_test
     {
     public:
         void TearDown() override;
-        // Each once the server no longer lists what the module made.
+        // Both return once the server no longer lists what was unloaded.
         void unloadAll();
         void unload (const std::string& index);
 
