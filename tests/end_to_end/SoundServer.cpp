@@ -9,43 +9,39 @@ namespace end_to_end
 {
     namespace
     {
-        const juce::String deviceName ("Quenmar K-DAR7 Sound Device");
         const juce::String sink ("kdar7_out"), source ("kdar7_in");
 
         juce::String percent (int value) { return juce::String (value) + "%"; }
 
-        juce::String soundServerScript (const char* action)
+        juce::String script (const char* name, const char* action)
         {
-            return runCommand ({ juce::String (SCRIPTS_FOLDER) + "/sound-server", action }).trim();
+            return runCommand ({ juce::String (SCRIPTS_FOLDER) + "/" + name, action }).trim();
         }
     }
 
     void SoundServer::loadDevice (int inputPercent, int outputPercent)
     {
-        sinkModule = pactl ({ "load-module", "module-null-sink", "sink_name=" + sink,
-                              "sink_properties='device.description=\"" + deviceName + "\"'" }).trim();
-        sourceModule = pactl ({ "load-module", "module-null-source", "source_name=" + source,
-                                "description=\"" + deviceName + "\"" }).trim();
+        script ("stand-in-device", "load");
         setLevels (inputPercent, outputPercent);
+        // A server may give a device loaded again its last mutes.
+        pactl ({ "set-source-mute", source, "0" });
+        pactl ({ "set-sink-mute", sink, "0" });
     }
 
     void SoundServer::unloadDevice()
     {
-        unloadInput();
-        unload (sinkModule);
+        script ("stand-in-device", "unload");
     }
 
+    // "Name: kdar7_in" ... "Owner Module: 2"
     void SoundServer::unloadInput()
     {
-        unload (sourceModule);
-    }
-
-    void SoundServer::unload (juce::String& module)
-    {
-        if (module.isNotEmpty())
-            pactl ({ "unload-module", module });
-
-        module.clear();
+        const auto module = pactl ({ "list", "sources" })
+                                .fromFirstOccurrenceOf ("Name: " + source + "\n", false, false)
+                                .fromFirstOccurrenceOf ("Owner Module: ", false, false)
+                                .upToFirstOccurrenceOf ("\n", false, false);
+        ASSERT_TRUE (module.containsOnly ("0123456789") && module.isNotEmpty()) << module;
+        pactl ({ "unload-module", module });
     }
 
     void SoundServer::setLevels (int inputPercent, int outputPercent)
@@ -73,20 +69,17 @@ namespace end_to_end
 
     void SoundServer::kill()
     {
-        const auto pid = soundServerScript ("pid").getIntValue();
+        const auto pid = script ("sound-server", "pid").getIntValue();
         ASSERT_GT (pid, 0);
         ::kill (pid, SIGKILL);
-        // The device went with it.
-        sinkModule.clear();
-        sourceModule.clear();
     }
 
     void SoundServer::start()
     {
-        // Waits until a killed daemon is gone for good, which start takes
+        // Waits until a killed server is gone for good, which start takes
         // for running until then.
-        soundServerScript ("stop");
-        soundServerScript ("start");
+        script ("sound-server", "stop");
+        script ("sound-server", "start");
     }
 
     juce::String SoundServer::pactl (const juce::StringArray& arguments)

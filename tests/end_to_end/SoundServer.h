@@ -4,15 +4,15 @@
 
 namespace end_to_end
 {
-    // The test's own PulseAudio daemon, which scripts/with-sound-server
-    // starts around the test program, and the K-DAR7 on it, changed and read
-    // with pactl as another program of the desktop would.
+    // The test's own sound server, which scripts/with-sound-server starts
+    // around the test program, and the K-DAR7 stand-in on it, changed and
+    // read with pactl as another program of the desktop would.
     class SoundServer
     {
     public:
-        // A null sink and a null source with the K-DAR7's name, at these
-        // levels in percent of the normal volume. Unloading leaves the
-        // server as it was before.
+        // The stand-in of scripts/stand-in-device at these levels in
+        // percent of the normal volume, neither side muted. Unloading leaves
+        // the server as it was before.
         void loadDevice (int inputPercent, int outputPercent);
         void unloadDevice();
         void unloadInput();
@@ -24,15 +24,12 @@ namespace end_to_end
         double outputPercent();
         bool outputMuted();
 
-        // Kills the daemon outright; starts a new one in its place, on the
-        // same socket.
+        // Kills the server outright (the device goes with it); starts a new
+        // one in its place, on the same socket.
         void kill();
         void start();
 
     private:
-        void unload (juce::String& module);
         juce::String pactl (const juce::StringArray& arguments);
-
-        juce::String sinkModule, sourceModule;
     };
 }

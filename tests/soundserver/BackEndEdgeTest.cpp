@@ -114,7 +114,7 @@ TEST_F (BackEndEdgeTest, WritesTheServerCannotTakeAreRefusedAndChangeNothing)
     sink ("edge", "Edge");
     const auto id = seenDevice ("Edge", false);
     ASSERT_NE (id, 0u);
-    run ("pactl set-sink-volume edge 30% 60%");
+    run ("pactl set-sink-volume edge 30% 60% && pactl set-sink-mute edge 0");
     const auto before = volumesOf ("sink", "edge");
     ASSERT_TRUE (levelIsRead (id, false, 2, (float) before[1] / 65536.0f));
 
@@ -168,8 +168,7 @@ TEST_F (BackEndEdgeTest, TheDeviceListWritesOnlyWholeIdsThatFitAndStaysDistinctF
     EXPECT_EQ (listSize, 2 * sizeof (AudioDeviceID));
 
     // The list grows between the size and the fetch.
-    for (int i = 0; i < 200; ++i)
-        sink ("extra" + std::to_string (i), "Extra " + std::to_string (i), 1);
+    sinks ("extra", "Extra", 200);
 
     std::vector<AudioDeviceID> all;
     EXPECT_TRUE (eventually ([&] { return (all = deviceIds()).size() == 202; }));

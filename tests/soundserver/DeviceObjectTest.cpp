@@ -81,6 +81,9 @@ TEST_F (DeviceObjectTest, FindsTheDeviceByItsExactNameEachSideOnItsOwnScopeAndNe
         const char* servers;
         std::function<void (DeviceObjectTest&)> load;
         bool inputConnected, outputConnected;
+        // PipeWire names every monitor "Monitor of" its sink and renames
+        // nothing that its pulse service made.
+        bool pulseAudioOnly = false;
     };
 
     const Row rows[] {
@@ -94,18 +97,22 @@ TEST_F (DeviceObjectTest, FindsTheDeviceByItsExactNameEachSideOnItsOwnScopeAndNe
         { "the sink, and a monitor source carrying the name", [] (auto& test) {
               test.sink ("kdar7_out", deviceName);
               test.sink ("decoy", "Decoy");
-              test.runServerCommand ("update-source-proplist decoy.monitor device.description=\"" + deviceName + "\""); }, false, true },
+              test.runServerCommand ("update-source-proplist decoy.monitor device.description=\"" + deviceName + "\""); }, false, true, true },
         { "a sink renamed to the name and a source renamed away, after a search", [] (auto& test) {
               test.sink ("renamed_out", "Other");
               test.source ("renamed_in", deviceName);
               EXPECT_TRUE (eventually ([] { return findDevice (deviceName, true) != 0; }));
               test.runServerCommand ("update-sink-proplist renamed_out device.description=\"" + deviceName + "\"\n"
-                                     "update-source-proplist renamed_in device.description=Other"); }, false, true },
+                                     "update-source-proplist renamed_in device.description=Other"); }, false, true, true },
     };
 
     for (const auto& row : rows)
     {
         SCOPED_TRACE (row.servers);
+
+        if (row.pulseAudioOnly && serverIsPipeWire())
+            continue;
+
         row.load (*this);
         catchUp();
         EXPECT_EQ (connectedSides(), std::make_pair (row.inputConnected, row.outputConnected));
@@ -214,6 +221,8 @@ TEST_F (DeviceObjectTest, UnloadingTheSinkUnconnectsTheOutputAndLoadingItAgainBr
     };
     ASSERT_TRUE (sidesAre (true, true));
     const auto oldId = findDevice (deviceName, false);
+    run ("pactl set-sink-volume kdar7_out 20%");
+    const auto lastLevels = volumesOf ("sink", "kdar7_out");
 
     unload (sinkModule);
     EXPECT_TRUE (sidesAre (true, false));
@@ -221,6 +230,12 @@ TEST_F (DeviceObjectTest, UnloadingTheSinkUnconnectsTheOutputAndLoadingItAgainBr
     sink ("kdar7_out", deviceName);
     EXPECT_TRUE (sidesAre (true, true));
     EXPECT_NE (findDevice (deviceName, false), oldId);
+
+    // WirePlumber gives the sink its last levels back some milliseconds
+    // after it appears, over any level written before: the write waits for
+    // that, as a user's would.
+    for (int wait = 0; wait < 100 && serverIsPipeWire() && volumesOf ("sink", "kdar7_out") != lastLevels; ++wait)
+        std::this_thread::sleep_for (std::chrono::milliseconds (20));
 
     traverser.setOutputVolume (0.75f, false);
     EXPECT_TRUE (eventually ([] { return volumesOf ("sink", "kdar7_out") == std::vector<unsigned> { 49152, 49152 }; }));

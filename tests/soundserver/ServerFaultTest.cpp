@@ -167,8 +167,7 @@ namespace
         void reloadSoundDevice()
         {
             run (soundServer + " start");
-            loadSink ("kdar7_out", deviceName);
-            loadSource ("kdar7_in", deviceName);
+            loadStandInDevice();
         }
 
         volume::Traverser traverser { deviceName, 2, 2 };
@@ -311,7 +310,14 @@ TEST_F (ServerFaultTest, AfterARestartAWriteBeforeTheNextSearchReachesNoOtherDev
     ::kill (serverPid(), SIGKILL);
     run (soundServer + " start");
     loadSink ("other", "Other Device");
-    ASSERT_EQ (indexOf ("other"), oldIndex);
+
+    // PipeWire never gives an index again; the old id must reach nothing there too.
+    if (! serverIsPipeWire())
+    {
+        ASSERT_EQ (indexOf ("other"), oldIndex);
+    }
+
+    run ("pactl set-sink-volume other 40% && pactl set-sink-mute other 0");
     const auto otherVolumes = volumesOf ("sink", "other");
 
     // The first write goes to the old server, which is gone; one after the

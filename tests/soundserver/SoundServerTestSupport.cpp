@@ -2,12 +2,17 @@
 
 #include "support/MessagePump.h"
 
+#include <algorithm>
 #include <array>
+#include <chrono>
 #include <cstdio>
 #include <regex>
+#include <sstream>
 #include <sys/socket.h>
 #include <sys/un.h>
+#include <thread>
 #include <unistd.h>
+#include <utility>
 
 namespace sound_server_test
 {
@@ -25,14 +30,64 @@ namespace sound_server_test
         }
 
         // A null source takes its description as a module argument, a null
-        // sink only in its property list.
+        // sink only in its property list. Where there is no null source, a
+        // null sink of the source class is a source of its own.
         std::string moduleArguments (const std::string& kind, const std::string& name, const std::string& description, int channels)
         {
             const auto describe = "description=\"" + description + "\"";
-            const auto descriptionArgument = kind == "sink" ? quoted ("sink_properties=" + quoted ("device." + describe))
-                                                            : quoted (describe);
-            return "module-null-" + kind + " " + kind + "_name=" + name + " channels=" + std::to_string (channels)
-                   + " " + descriptionArgument;
+            const auto channelsArgument = " channels=" + std::to_string (channels) + " ";
+            const auto sinkArguments = "sink_name=" + name + channelsArgument + quoted ("sink_properties=" + quoted ("device." + describe));
+
+            if (kind == "sink")
+                return "module-null-sink " + sinkArguments;
+
+            if (serverIsPipeWire())
+                return "module-null-sink media.class=Audio/Source/Virtual " + sinkArguments;
+
+            return "module-null-source source_name=" + name + channelsArgument + quoted (describe);
+        }
+
+        std::string standInDevice (const std::string& action)
+        {
+            return std::string (SCRIPTS_FOLDER) + "/stand-in-device " + action + " >/dev/null";
+        }
+
+        // The names of the server's sinks or sources.
+        std::vector<std::string> listed (const std::string& kind)
+        {
+            std::istringstream lines (run ("pactl list short " + kind + "s"));
+            std::vector<std::string> names;
+
+            for (std::string line; std::getline (lines, line);)
+                if (const auto tab = line.find ('\t'); tab != std::string::npos)
+                    names.push_back (line.substr (tab + 1, line.find ('\t', tab + 1) - tab - 1));
+
+            return names;
+        }
+
+        // PipeWire answers a module's load or unload before its lists show
+        // the change; PulseAudio after.
+        void waitUntilListed (const std::string& kind, const std::vector<std::string>& names, bool shown)
+        {
+            const auto allAsWanted = [&] {
+                const auto all = listed (kind);
+                return std::all_of (names.begin(), names.end(), [&] (const std::string& name) {
+                    return (std::find (all.begin(), all.end(), name) != all.end()) == shown;
+                });
+            };
+
+            for (int attempt = 0; attempt < 250; ++attempt, std::this_thread::sleep_for (std::chrono::milliseconds (20)))
+                if (allAsWanted())
+                    return;
+
+            ADD_FAILURE() << "the server " << (shown ? "does not list " : "still lists ") << "a " << kind << " of " << names.size();
+        }
+
+        std::string loadListed (const std::string& kind, const std::string& name, const std::string& arguments)
+        {
+            const auto index = loadModule (arguments);
+            waitUntilListed (kind, { name }, true);
+            return index;
         }
     }
 
@@ -72,6 +127,22 @@ namespace sound_server_test
         return output;
     }
 
+    bool serverIsPipeWire()
+    {
+        static const bool isPipeWire = run ("pactl info").find ("on PipeWire") != std::string::npos;
+        return isPipeWire;
+    }
+
+    void loadStandInDevice()
+    {
+        run (standInDevice ("load"));
+    }
+
+    void unloadStandInDevice()
+    {
+        run (standInDevice ("unload"));
+    }
+
     std::string loadModule (const std::string& arguments)
     {
         auto index = run ("pactl load-module " + arguments);
@@ -89,12 +160,12 @@ namespace sound_server_test
 
     std::string loadSink (const std::string& name, const std::string& description, int channels)
     {
-        return loadModule (moduleArguments ("sink", name, description, channels));
+        return loadListed ("sink", name, moduleArguments ("sink", name, description, channels));
     }
 
     std::string loadSource (const std::string& name, const std::string& description, int channels)
     {
-        return loadModule (moduleArguments ("source", name, description, channels));
+        return loadListed ("source", name, moduleArguments ("source", name, description, channels));
     }
 
     void SoundServerTest::runServerCommand (const std::string& command)
@@ -102,7 +173,7 @@ namespace sound_server_test
         const auto* folder = std::getenv ("KDAR7_SOUND_SERVER_DIR");
         ASSERT_NE (folder, nullptr);
         const auto socketPath = std::string (folder) + "/cli";
-        modules.push_back (loadModule ("module-cli-protocol-unix socket=" + socketPath));
+        modules.push_back ({ loadModule ("module-cli-protocol-unix socket=" + socketPath), {}, {} });
 
         sockaddr_un address {};
         address.sun_family = AF_UNIX;
@@ -204,34 +275,71 @@ namespace sound_server_test
     void SoundServerTest::unloadAll()
     {
         for (auto module = modules.rbegin(); module != modules.rend(); ++module)
-            unloadModule (*module);
+            unloadModule (module->index);
 
-        if (! std::exchange (modules, {}).empty())
+        for (const std::string kind : { "sink", "source" })
+        {
+            std::vector<std::string> names;
+
+            for (const auto& module : modules)
+                if (module.kind == kind)
+                    names.push_back (module.name);
+
+            waitUntilListed (kind, names, false);
+        }
+
+        const bool hadAny = ! modules.empty() || soundDeviceLoaded;
+        modules.clear();
+
+        if (std::exchange (soundDeviceLoaded, false))
+            unloadStandInDevice();
+
+        if (hadAny)
             catchUp();
     }
 
-    void SoundServerTest::unload (const std::string& module)
+    void SoundServerTest::unload (const std::string& index)
     {
-        unloadModule (module);
-        modules.erase (std::remove (modules.begin(), modules.end(), module), modules.end());
+        const auto module = std::find_if (modules.begin(), modules.end(), [&] (const Module& m) { return m.index == index; });
+        ASSERT_NE (module, modules.end());
+        unloadModule (index);
+
+        if (! module->kind.empty())
+            waitUntilListed (module->kind, { module->name }, false);
+
+        modules.erase (module);
     }
 
     std::string SoundServerTest::sink (const std::string& name, const std::string& description, int channels)
     {
-        modules.push_back (loadSink (name, description, channels));
-        return modules.back();
+        modules.push_back ({ loadSink (name, description, channels), "sink", name });
+        return modules.back().index;
     }
 
     std::string SoundServerTest::source (const std::string& name, const std::string& description, int channels)
     {
-        modules.push_back (loadSource (name, description, channels));
-        return modules.back();
+        modules.push_back ({ loadSource (name, description, channels), "source", name });
+        return modules.back().index;
+    }
+
+    void SoundServerTest::sinks (const std::string& name, const std::string& description, int count)
+    {
+        std::vector<std::string> names;
+
+        for (int i = 0; i < count; ++i)
+        {
+            names.push_back (name + std::to_string (i));
+            const auto arguments = moduleArguments ("sink", names.back(), description + " " + std::to_string (i), 1);
+            modules.push_back ({ loadModule (arguments), "sink", names.back() });
+        }
+
+        waitUntilListed ("sink", names, true);
     }
 
     void SoundServerTest::loadSoundDevice()
     {
-        sink ("kdar7_out", deviceName);
-        source ("kdar7_in", deviceName);
+        loadStandInDevice();
+        soundDeviceLoaded = true;
         EXPECT_TRUE (eventually ([] { return findDevice (deviceName, false) != 0 && findDevice (deviceName, true) != 0; }));
     }
 
