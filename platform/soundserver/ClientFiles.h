@@ -5,10 +5,10 @@
 
 namespace platform
 {
-    // libpulse reads the cookie that PULSE_COOKIE names and the client
-    // configuration that PULSE_CLIENTCONFIG names with blocking reads on the
-    // calling thread, before it connects: a FIFO there would hold the
-    // message thread for ever. Says why, in one line, when either exists and
-    // is no regular file; none when both may be read.
+    // libpulse reads its client configuration and its cookie with blocking
+    // calls on the calling thread: a FIFO there, a cookie that another
+    // process holds locked, or a configuration of gigabytes would hold the
+    // message thread for ever or for seconds. Says why, in one line, when
+    // one of them would; none when libpulse may read them.
     std::optional<std::string> unreadableClientFile();
 }

@@ -81,13 +81,33 @@ namespace platform
                                           | ((revents & (POLLERR | POLLNVAL)) != 0 ? PA_IO_EVENT_ERROR : 0));
         }
 
+        // As libpulse's own loops do, an event's destroy callback runs once
+        // the callbacks of the pass are done, not inside the one freeing it,
+        // which may go on using what the destroy callback frees.
         template <typename Event>
-        void markFreed (Event* event)
+        void destroy (Event& event)
         {
-            event->freed = true;
+            if (auto* destroyCallback = std::exchange (event.destroy, nullptr))
+                destroyCallback (event.loop->api(), &event, event.userdata);
+        }
 
-            if (auto* destroy = std::exchange (event->destroy, nullptr))
-                destroy (event->loop->api(), event, event->userdata);
+        template <typename Event>
+        void releaseFreed (std::vector<std::unique_ptr<Event>>& events)
+        {
+            // Out of the list first: a destroy callback may make or free events.
+            const auto firstFreed = std::stable_partition (events.begin(), events.end(), [] (const auto& event) { return ! event->freed; });
+            std::vector<std::unique_ptr<Event>> freed (std::make_move_iterator (firstFreed), std::make_move_iterator (events.end()));
+            events.erase (firstFreed, events.end());
+
+            for (const auto& event : freed)
+                destroy (*event);
+        }
+
+        template <typename Event>
+        void destroyAll (const std::vector<std::unique_ptr<Event>>& events)
+        {
+            for (size_t i = 0; i < events.size(); ++i)
+                destroy (*events[i]);
         }
     }
 
@@ -149,7 +169,7 @@ namespace platform
         template <typename Event>
         static void free (Event* event)
         {
-            markFreed (event);
+            event->freed = true;
             changed (*event->loop, event->loop->hasFreedEvents);
         }
 
@@ -232,18 +252,9 @@ namespace platform
         // Nothing is released while the destroy callbacks run; the lists go
         // with the loop.
         ++dispatchDepth;
-
-        for (auto& event : ioEvents)
-            if (! event->freed)
-                markFreed (event.get());
-
-        for (auto& event : timeEvents)
-            if (! event->freed)
-                markFreed (event.get());
-
-        for (auto& event : deferEvents)
-            if (! event->freed)
-                markFreed (event.get());
+        destroyAll (ioEvents);
+        destroyAll (timeEvents);
+        destroyAll (deferEvents);
     }
 
     pa_mainloop_api* MessageThreadMainLoop::api()
@@ -435,10 +446,11 @@ namespace platform
         if (! std::exchange (hasFreedEvents, false))
             return;
 
-        const auto isFreed = [] (const auto& event) { return event->freed; };
-        ioEvents.erase (std::remove_if (ioEvents.begin(), ioEvents.end(), isFreed), ioEvents.end());
-        timeEvents.erase (std::remove_if (timeEvents.begin(), timeEvents.end(), isFreed), timeEvents.end());
-        deferEvents.erase (std::remove_if (deferEvents.begin(), deferEvents.end(), isFreed), deferEvents.end());
+        // What the destroy callbacks change is settled after them.
+        const Calls::Dispatching guard (*this);
+        releaseFreed (ioEvents);
+        releaseFreed (timeEvents);
+        releaseFreed (deferEvents);
     }
 
     void MessageThreadMainLoop::timerCallback()

@@ -84,13 +84,6 @@ namespace platform
             pa_operation_cancel (operation);
             pa_operation_unref (operation);
         }
-
-        // A fetch that failed because the object is not there, rather than
-        // because the server was slow or went.
-        bool isGone (pa_context* context)
-        {
-            return pa_context_errno (context) == PA_ERR_NOENTITY;
-        }
     }
 
     ServerPicture::ServerPicture (const WriteQueue& pendingWrites)
@@ -216,12 +209,17 @@ namespace platform
 
     // The fetch's record goes here, inside its own callback, after which
     // libpulse calls it no more.
-    void ServerPicture::fetchEnded (Fetch& fetch, bool mayBeThere)
+    void ServerPicture::fetchEnded (Fetch& fetch, FetchEnd end)
     {
         const auto object = fetch.object;
         pa_operation_unref (std::exchange (fetch.operation, nullptr));
 
-        if (! mayBeThere && ! fetch.again)
+        // A change announced before the server stopped is missing from the
+        // picture: the server is asked again, and answers once it goes on.
+        if (end == FetchEnd::timedOut && ! fetch.isStale)
+            fetch.again = true;
+
+        if (end == FetchEnd::gone && ! fetch.again)
             forget (object);
 
         if (fetch.again)
@@ -312,6 +310,21 @@ namespace platform
         return findIn (object.kind == ServerObjectKind::sink ? current.sinks : current.sources, object.index);
     }
 
+    // Any other failure (the connection went, or the server would not say)
+    // leaves the picture as it is.
+    ServerPicture::FetchEnd ServerPicture::endOf (pa_context* context, int endOfList)
+    {
+        if (endOfList > 0)
+            return FetchEnd::done;
+
+        switch (pa_context_errno (context))
+        {
+            case PA_ERR_NOENTITY: return FetchEnd::gone;
+            case PA_ERR_TIMEOUT:  return FetchEnd::timedOut;
+            default:              return FetchEnd::done;
+        }
+    }
+
     //==============================================================================
     void ServerPicture::onEvent (pa_context*, pa_subscription_event_type_t event, uint32_t index, void* picture)
     {
@@ -340,7 +353,7 @@ namespace platform
         auto& fetch = *static_cast<Fetch*> (userData);
 
         if (endOfList != 0)
-            fetch.picture->fetchEnded (fetch, endOfList > 0 || ! isGone (context));
+            fetch.picture->fetchEnded (fetch, endOf (context, endOfList));
         else if (info != nullptr && ! fetch.isStale)
             fetch.picture->store (*info);
     }

@@ -53,6 +53,15 @@ namespace platform
             bool isStale = false;
         };
 
+        // How a fetch ended: with what the server would tell, with the
+        // object gone, or with no answer in libpulse's time.
+        enum class FetchEnd
+        {
+            done,
+            gone,
+            timedOut
+        };
+
         const WriteQueue& writes;
         pa_context* context = nullptr;
         ServerLists current;
@@ -66,7 +75,8 @@ namespace platform
         void follow (pa_subscription_event_type_t event, UInt32 index);
         void fetch (ServerObjectRef object);
         pa_operation* requestOf (ServerObjectRef object, Fetch& fetch);
-        void fetchEnded (Fetch& fetch, bool mayBeThere);
+        void fetchEnded (Fetch& fetch, FetchEnd end);
+        static FetchEnd endOf (pa_context* context, int endOfList);
         void forget (ServerObjectRef object);
         void listEnded (bool succeeded);
         void store (ServerObjectKind kind, ServerNode node);

@@ -159,17 +159,19 @@ TEST_F (PanelTest, SliderMovesAndMuteClicksWriteLevelAndMute)
         EXPECT_EQ (window->muteButton (input).getToggleState(), muted);
     }
 
-    // Once the user has moved the slider, even back to where it was, and
-    // for a level above its top, the slider's value goes.
+    // Once the user has moved the slider, even back to where it was, the
+    // slider's value goes.
     window->slider (input).setValue (40.0, juce::sendNotificationSync);
     window->slider (input).setValue (33.0, juce::sendNotificationSync);
     window->click (muteButtonCentre (input));
     EXPECT_EQ (hardware.getVolume (volume_test::soundDevice, AudioScope::input, 0), 0.33f);
 
+    // A level above the slider's top, which shows as the top, stays too.
     hardware.setVolume (volume_test::soundDevice, AudioScope::output, 0, 1.5f);
     window->panel().update();
+    ASSERT_EQ (window->slider (output).getValue(), 100.0);
     window->click (muteButtonCentre (output));
-    EXPECT_EQ (hardware.getVolume (volume_test::soundDevice, AudioScope::output, 0), 1.0f);
+    EXPECT_EQ (hardware.getVolume (volume_test::soundDevice, AudioScope::output, 0), 1.5f);
 }
 
 TEST_F (PanelTest, ASideWithoutMuteIsMutedAtLevelZeroAndShowsItsLevelWhileMuted)

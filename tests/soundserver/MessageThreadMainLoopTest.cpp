@@ -6,6 +6,7 @@
 #include <pulse/timeval.h>
 
 #include <gtest/gtest.h>
+#include <juce_events/native/juce_linux_EventLoopInternal.h>
 
 #include <unistd.h>
 
@@ -21,11 +22,15 @@ namespace
         int destroyed = 0;
         pa_io_event_flags_t lastFlags = PA_IO_EVENT_NULL;
         pa_usec_t calledAt = 0;
-        // Frees the event from inside its callback, after this many calls.
+        // Frees the event from inside its callback, after this many calls,
+        // and notes whether its destroy callback had run by then.
         int freeAfter = 0;
+        bool destroyedInsideItsCallback = false;
         // An io callback's replacement, made on the same descriptor.
         pa_io_event* replacement = nullptr;
         Record* replacementRecord = nullptr;
+        // Another event, freed from inside this one's callback.
+        pa_time_event* another = nullptr;
     };
 
     template <typename Event>
@@ -52,7 +57,10 @@ namespace
         record.lastFlags = flags;
 
         if (++record.calls == record.freeAfter)
+        {
             api->io_free (event);
+            record.destroyedInsideItsCallback = record.destroyed > 0;
+        }
     }
 
     void onTime (pa_mainloop_api* api, pa_time_event* event, const timeval*, void* userdata)
@@ -61,7 +69,17 @@ namespace
         record.calledAt = pa_rtclock_now();
 
         if (++record.calls == record.freeAfter)
+        {
             api->time_free (event);
+            record.destroyedInsideItsCallback = record.destroyed > 0;
+        }
+    }
+
+    void onTimeFreeingAnother (pa_mainloop_api* api, pa_time_event*, const timeval*, void* userdata)
+    {
+        auto& record = *static_cast<Record*> (userdata);
+        ++record.calls;
+        api->time_free (std::exchange (record.another, nullptr));
     }
 
     void onDefer (pa_mainloop_api* api, pa_defer_event* event, void* userdata)
@@ -69,7 +87,10 @@ namespace
         auto& record = *static_cast<Record*> (userdata);
 
         if (++record.calls == record.freeAfter)
+        {
             api->defer_free (event);
+            record.destroyedInsideItsCallback = record.destroyed > 0;
+        }
     }
 
     class MessageThreadMainLoopTest : public ::testing::Test
@@ -109,6 +130,7 @@ TEST_F (MessageThreadMainLoopTest, IoEventsFireForWhatTheyWantAndMayBeFreedOrRep
     test_support::pumpMessages (30);
     EXPECT_EQ (reader.calls, 2);
     EXPECT_EQ (reader.destroyed, 1);
+    EXPECT_FALSE (reader.destroyedInsideItsCallback);
     char byte = 0;
     ASSERT_EQ (::read (pipeEnds[0], &byte, 1), 1);
 
@@ -176,6 +198,7 @@ TEST_F (MessageThreadMainLoopTest, TimeEventsFireOnceWhenDueInEitherClockAndDefe
     test_support::pumpMessages (2 * delay / PA_USEC_PER_MSEC);
     EXPECT_EQ (monotonic.calls + wallClock.calls + restarted.calls, 3);
     EXPECT_EQ (wallClock.destroyed, 1);
+    EXPECT_FALSE (wallClock.destroyedInsideItsCallback);
     api->time_free (restartedEvent);
     api->time_free (monotonicEvent);
 
@@ -188,6 +211,7 @@ TEST_F (MessageThreadMainLoopTest, TimeEventsFireOnceWhenDueInEitherClockAndDefe
     test_support::pumpMessages (30);
     EXPECT_EQ (deferred.calls, 3);
     EXPECT_EQ (deferred.destroyed, 1);
+    EXPECT_FALSE (deferred.destroyedInsideItsCallback);
 
     Record disabled;
     auto* disabledEvent = api->defer_new (api, onDefer, &disabled);
@@ -195,6 +219,43 @@ TEST_F (MessageThreadMainLoopTest, TimeEventsFireOnceWhenDueInEitherClockAndDefe
     test_support::pumpMessages (30);
     EXPECT_EQ (disabled.calls, 0);
     api->defer_free (disabledEvent);
+}
+
+// libpulse frees the request timeouts of other requests from inside a
+// callback; a loop that goes first frees what it still has.
+TEST_F (MessageThreadMainLoopTest, AnEventFreedByAnotherIsNeverCalledAndTheLoopFreesWhatIsLeftWhenItGoes)
+{
+    timeval due {};
+    pa_timeval_store (&due, pa_rtclock_now() + 20 * PA_USEC_PER_MSEC);
+    due.tv_usec |= 1 << 30;
+
+    // Both due in one pass; the first frees the second.
+    Record freeing, freed;
+    auto* freeingEvent = api->time_new (api, &due, onTimeFreeingAnother, &freeing);
+    freeing.another = api->time_new (api, &due, onTime, &freed);
+    api->time_set_destroy (freeing.another, destroyed<pa_time_event>);
+    EXPECT_TRUE (test_support::pumpUntil ([&] { return freeing.calls > 0; }, 1000));
+    test_support::pumpMessages (30);
+    EXPECT_EQ (freed.calls, 0);
+    EXPECT_EQ (freed.destroyed, 1);
+    api->time_free (freeingEvent);
+
+    Record io, time, defer;
+    {
+        MessageThreadMainLoop goingFirst;
+        auto* other = goingFirst.api();
+        other->io_set_destroy (other->io_new (other, pipeEnds[0], PA_IO_EVENT_INPUT, onIo, &io), destroyed<pa_io_event>);
+        other->time_set_destroy (other->time_new (other, &due, onTime, &time), destroyed<pa_time_event>);
+        other->defer_set_destroy (other->defer_new (other, onDefer, &defer), destroyed<pa_defer_event>);
+    }
+
+    EXPECT_EQ (io.destroyed + time.destroyed + defer.destroyed, 3);
+    const auto watched = juce::LinuxEventLoopInternal::getRegisteredFds();
+    EXPECT_EQ (std::count (watched.begin(), watched.end(), pipeEnds[0]), 0);
+
+    writeByte();
+    test_support::pumpMessages (60);
+    EXPECT_EQ (io.calls + time.calls + defer.calls, 0);
 }
 
 // The one wait allowed: only this loop's events run, and no longer than asked.

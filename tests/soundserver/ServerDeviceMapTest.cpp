@@ -1,11 +1,8 @@
-#include "platform/soundserver/ClientFiles.h"
 #include "platform/soundserver/LocalServers.h"
 #include "platform/soundserver/ServerDeviceMap.h"
 #include "platform/soundserver/ServerText.h"
 
 #include <gtest/gtest.h>
-
-#include <sys/stat.h>
 
 using namespace platform;
 
@@ -151,56 +148,4 @@ TEST (LocalServers, OnlyLocalSocketsAreKeptSinceAHostNameLookupCanBlockForSecond
 
     for (const auto& [list, expected] : rows)
         EXPECT_EQ (localServersOf (list), expected) << list;
-}
-
-TEST (ClientFiles, AClientFileThatIsNoRegularFileIsRefusedBeforeLibpulseReadsIt)
-{
-    const juce::TemporaryFile folderName;
-    const auto folder = folderName.getFile();
-    ASSERT_TRUE (folder.createDirectory());
-    const auto path = [&] (const char* name) { return folder.getChildFile (name).getFullPathName().toStdString(); };
-    ASSERT_EQ (::mkfifo (path ("fifo").c_str(), 0600), 0);
-    ASSERT_TRUE (folder.getChildFile ("regular").replaceWithText ("cookie"));
-
-    ASSERT_TRUE (folder.getChildFile ("pulse").createDirectory());
-    ASSERT_EQ (::mkfifo (path ("pulse/fifo").c_str(), 0600), 0);
-    const juce::String configHome = juce::SystemStats::getEnvironmentVariable ("XDG_CONFIG_HOME", {});
-    ::setenv ("XDG_CONFIG_HOME", folder.getFullPathName().toRawUTF8(), 1);
-
-    struct Row
-    {
-        const char* variable;
-        std::string value;
-        bool refused;
-    };
-
-    const Row rows[] {
-        { "PULSE_COOKIE", path ("fifo"), true },
-        { "PULSE_CLIENTCONFIG", path ("fifo"), true },
-        { "PULSE_CLIENTCONFIG", folder.getFullPathName().toStdString(), true },
-        { "PULSE_COOKIE", "/dev/null", true },
-        { "PULSE_COOKIE", "fifo", true },             // libpulse reads a relative cookie from its configuration folder
-        { "PULSE_COOKIE", "regular", false },
-        { "PULSE_COOKIE", path ("regular"), false },
-        { "PULSE_CLIENTCONFIG", path ("missing"), false },
-        { "PULSE_COOKIE", "", false },
-    };
-
-    for (const auto& row : rows)
-    {
-        SCOPED_TRACE (std::string (row.variable) + "=" + row.value);
-        ::setenv (row.variable, row.value.c_str(), 1);
-        const auto problem = unreadableClientFile();
-        EXPECT_EQ (problem.has_value(), row.refused);
-
-        if (problem.has_value())
-        {
-            EXPECT_EQ (problem->rfind (row.variable, 0), 0u) << *problem;
-        }
-
-        ::unsetenv (row.variable);
-    }
-
-    configHome.isEmpty() ? ::unsetenv ("XDG_CONFIG_HOME") : ::setenv ("XDG_CONFIG_HOME", configHome.toRawUTF8(), 1);
-    folder.deleteRecursively();
 }

@@ -161,17 +161,12 @@ namespace volume_panel
         levelsRead[side] = level;
     }
 
-    // The level read, while the slider shows it: a level above the slider's
-    // top shows as the top, and the slider's value is sent for it.
+    // The level read while the user has not moved the slider since: the
+    // slider shows it to the whole percent only, and one above its top as
+    // the top, and a mute click must not change it.
     float VolumePanel::levelToSend (size_t side) const
     {
-        const auto shown = sliders[side]->getValue();
-        const auto& read = levelsRead[side];
-
-        if (read.has_value() && std::floor ((double) (*read * 100.0f) + 0.5) == shown)
-            return *read;
-
-        return (float) shown / 100.0f;
+        return levelsRead[side].value_or ((float) sliders[side]->getValue() / 100.0f);
     }
 
     void VolumePanel::startUpdating()

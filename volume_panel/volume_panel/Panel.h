@@ -75,8 +75,7 @@ namespace volume_panel
         juce::String currentTip;
         bool isDragging = false;
         // Per side, the level the last poll read, until the user moves the
-        // slider: a mute click sends it rather than the slider's whole
-        // percent.
+        // slider: a mute click sends it rather than the slider's value.
         std::array<std::optional<float>, 2> levelsRead;
 
         JUCE_DECLARE_NON_COPYABLE (VolumePanel)
