@@ -64,6 +64,11 @@ set_target_properties(kdar7_core PROPERTIES
 pkg_check_modules(SYSTEMD REQUIRED IMPORTED_TARGET libsystemd)
 target_link_libraries(kdar7_core PRIVATE PkgConfig::SYSTEMD)
 
+# A few questions to the X server that the framework does not ask for us
+# (which keys it holds down). JUCE loads the same library at run time.
+find_package(X11 REQUIRED)
+target_link_libraries(kdar7_core PRIVATE X11::X11)
+
 # The audio layer's back ends. kdar7_core calls the five audio layer
 # operations and leaves them undefined; a program links exactly one of these
 # libraries whole, so that its definitions are there when kdar7_core is
