@@ -21,6 +21,7 @@ file(GLOB_RECURSE KDAR7_CORE_SOURCES CONFIGURE_DEPENDS
 list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/volume_panel/volume_panel/Main\\.cpp$")
 list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/coreaudio/Simulated[^/]*\\.cpp$")
 list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/soundserver/")
+list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/apple_events/SignalsHeldAtLoad\\.cpp$")
 
 add_library(kdar7_core STATIC ${KDAR7_CORE_SOURCES})
 # The patched modules' folder comes before the installed modules' folder.
@@ -59,6 +60,12 @@ set_target_properties(kdar7_core PROPERTIES
     VISIBILITY_INLINES_HIDDEN TRUE
     C_VISIBILITY_PRESET hidden
     CXX_VISIBILITY_PRESET hidden)
+
+# The desktop's signals held from the first code of a program's own: a
+# constructor that each program links, and no test program may (its signals
+# would wait for a message loop that never takes them).
+add_library(kdar7_signals_held_at_load OBJECT ${CMAKE_SOURCE_DIR}/platform/apple_events/SignalsHeldAtLoad.cpp)
+target_link_libraries(kdar7_signals_held_at_load PRIVATE kdar7_core)
 
 # The desktop's requests over the session bus.
 pkg_check_modules(SYSTEMD REQUIRED IMPORTED_TARGET libsystemd)
