@@ -21,19 +21,28 @@ namespace app_lifecycle
 
         constexpr auto noDisplay = "needs a graphical display, and none could be opened (is DISPLAY set?)";
 
+        bool serverAnswers (const std::string& name)
+        {
+            auto* display = ::XOpenDisplay (name.c_str());
+
+            if (display == nullptr)
+                return false;
+
+            ::XCloseDisplay (display);
+            return true;
+        }
+
         std::string whyNoWindows()
         {
-            auto* windowSystem = juce::XWindowSystem::getInstance();
+            if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr)
+                return {};
 
-            // JUCE 7 keeps a display whose screen it cannot draw on open,
-            // finds its screens, and makes windows that never appear.
-            if (windowSystem->getDisplay() != nullptr && ! windowSystem->isX11Available())
+            // The framework closes a display whose screen it cannot draw on,
+            // as one that does not answer.
+            if (serverAnswers (displayName()))
                 return "cannot draw on the display \"" + displayName() + "\", which offers no 16, 24 or 32-bit colour";
 
-            if (windowSystem->getDisplay() == nullptr || juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() == nullptr)
-                return noDisplay;
-
-            return {};
+            return noDisplay;
         }
     }
 

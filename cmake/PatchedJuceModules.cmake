@@ -13,7 +13,9 @@
 #   that a round trip read into Xlib's queue waited there for the next data
 #   on the socket, seconds or for good (a loss of focus unseen in 1 of 5
 #   runs of the focus test under load); patched, the loop handles them
-#   before it sleeps;
+#   before it sleeps. A display whose screen it cannot draw on (8-bit) it kept
+#   open, leaking the connection, and found screens there for windows that
+#   never appear; patched, it closes it as one that does not answer;
 # - juce_events: the timer thread woke every 100 ms whatever its timers'
 #   periods, only to keep the approximate clock fresh; patched, it sleeps until
 #   its first timer is due and the message loop refreshes that clock. A file
@@ -103,5 +105,6 @@ kdar7_copy_juce_module(juce_gui_basics PATCHES
     ${KDAR7_JUCE_PATCHES_DIR}/linux-dark-mode-asked-on-demand.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-idle-vblank-timer.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-settings-helpers-quick-wait.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-unusable-display-closed.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-x-events-read-by-round-trips.patch
     ${KDAR7_JUCE_PATCHES_DIR}/top-level-focus-checks-settle.patch)
