@@ -7,6 +7,7 @@
 #include "platform/apple_events/SessionBusEventSource.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
 #include <pwd.h>
 #include <sys/resource.h>
@@ -168,7 +169,6 @@ namespace app_lifecycle
             if (const auto busName = Application::getInstance()->getSessionBusName(); busName.isNotEmpty())
                 platform::SessionBusEventSource::start (busName);
         }
-
     }
 
     int Application::main (int argc, char** argv, std::unique_ptr<Application> application)

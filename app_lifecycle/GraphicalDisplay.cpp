@@ -37,8 +37,8 @@ namespace app_lifecycle
             if (juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr)
                 return {};
 
-            // The framework closes a display whose screen it cannot draw on,
-            // as one that does not answer.
+            // The framework (patched) closes a display whose screen it
+            // cannot draw on, as one that does not answer.
             if (serverAnswers (displayName()))
                 return "cannot draw on the display \"" + displayName() + "\", which offers no 16, 24 or 32-bit colour";
 

