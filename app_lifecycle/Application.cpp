@@ -1,12 +1,18 @@
 #include "app_lifecycle/Application.h"
 
+#include "app_lifecycle/GraphicalDisplay.h"
+#include "platform/ErrorOutput.h"
 #include "platform/apple_events/AppleEvents.h"
 #include "platform/apple_events/DesktopEventSource.h"
 #include "platform/apple_events/SessionBusEventSource.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cerrno>
+#include <cstdlib>
+#include <pwd.h>
 #include <sys/resource.h>
+#include <unistd.h>
+#include <vector>
 
 namespace app_lifecycle
 {
@@ -35,28 +41,81 @@ namespace app_lifecycle
             return juce::File::getCurrentWorkingDirectory().getChildFile (path);
         }
 
-        bool isAbsolute (const juce::String& path)
+        // The variable's bytes: a folder's name need not be UTF-8.
+        std::string environmentVariable (const char* name)
+        {
+            const auto* value = std::getenv (name);
+            return value != nullptr ? value : "";
+        }
+
+        bool isAbsolute (const std::string& path)
         {
             // Not juce::File::isAbsolutePath, which takes "~/x" and "~user/x" for absolute.
-            return path.startsWithChar ('/');
+            return ! path.empty() && path.front() == '/';
+        }
+
+        std::string withoutTrailingSlashes (std::string folder)
+        {
+            while (folder.size() > 1 && folder.back() == '/')
+                folder.pop_back();
+
+            return folder;
+        }
+
+        // Empty when the user has none.
+        std::string homeFromPasswordDatabase()
+        {
+            passwd entry {};
+            passwd* found = nullptr;
+            std::vector<char> buffer (1024);
+
+            while (::getpwuid_r (::getuid(), &entry, buffer.data(), buffer.size(), &found) == ERANGE)
+                buffer.resize (buffer.size() * 2);
+
+            return found != nullptr && found->pw_dir != nullptr ? found->pw_dir : "";
+        }
+
+        // $HOME when it holds an absolute path; else (unset, or empty or
+        // relative as a service manager or a script may leave it) the
+        // password database's, as other programs take it.
+        std::string homeFolder()
+        {
+            if (const auto home = environmentVariable ("HOME"); isAbsolute (home))
+                return home;
+
+            return homeFromPasswordDatabase();
         }
 
         // $XDG_CACHE_HOME when it holds an absolute path, else ~/.cache; a
-        // HOME that is not absolute leaves "~/.cache", which the lock
+        // user without a home folder gets "~/.cache", which the lock
         // refuses as a relative path.
-        juce::String userCacheFolder()
+        std::string userCacheFolder()
         {
-            const auto fromEnvironment = juce::SystemStats::getEnvironmentVariable ("XDG_CACHE_HOME", {});
+            if (const auto fromEnvironment = environmentVariable ("XDG_CACHE_HOME"); isAbsolute (fromEnvironment))
+                return withoutTrailingSlashes (fromEnvironment);
 
-            if (isAbsolute (fromEnvironment))
-                return juce::File (fromEnvironment).getFullPathName();
-
-            const auto home = juce::SystemStats::getEnvironmentVariable ("HOME", {});
-
-            if (isAbsolute (home))
-                return juce::File (home).getChildFile (".cache").getFullPathName();
+            if (const auto home = homeFolder(); isAbsolute (home))
+                return withoutTrailingSlashes (home) + "/.cache";
 
             return "~/.cache";
+        }
+
+        // A cache folder that is not absolute means nothing (the XDG base
+        // directory rules), nor does such a home folder; but the programs
+        // the framework starts (the desktop settings' gsettings) would write
+        // under either in whatever folder the program was started from.
+        void keepRelativeFoldersFromChildren()
+        {
+            if (! isAbsolute (environmentVariable ("XDG_CACHE_HOME")))
+                ::unsetenv ("XDG_CACHE_HOME");
+
+            if (std::getenv ("HOME") != nullptr && ! isAbsolute (environmentVariable ("HOME")))
+            {
+                if (const auto home = homeFromPasswordDatabase(); isAbsolute (home))
+                    ::setenv ("HOME", home.c_str(), 1);
+                else
+                    ::unsetenv ("HOME");
+            }
         }
 
         // X, the lock, the message loop's and the signals' pipes, the sound
@@ -110,27 +169,6 @@ namespace app_lifecycle
             if (const auto busName = Application::getInstance()->getSessionBusName(); busName.isNotEmpty())
                 platform::SessionBusEventSource::start (busName);
         }
-
-        // JUCE 7 finds no screen without an X display, and the first window
-        // placed would read through the missing one.
-        bool hasGraphicalDisplay()
-        {
-            return juce::Desktop::getInstance().getDisplays().getPrimaryDisplay() != nullptr;
-        }
-
-        // Says why and ends with status 1, the lock released first.
-        int failWithoutDisplay (juce::StringArray& arguments)
-        {
-            const auto line = Application::getInstance()->getApplicationName()
-                            + ": needs a graphical display, and none could be opened (is DISPLAY set?)";
-            std::fprintf (stderr, "%s\n", line.toRawUTF8());
-            std::fflush (stderr);
-
-            Application::releaseAppLock();
-            arguments.clear();
-            Application::getInstance()->setApplicationReturnValue (1);
-            return Application::shutdownAppAndClearUp (false);
-        }
     }
 
     int Application::main (int argc, char** argv, std::unique_ptr<Application> application)
@@ -147,6 +185,7 @@ namespace app_lifecycle
     {
         // Until the program can take the desktop's requests, they wait.
         platform::DesktopEventSource::holdSignals();
+        keepRelativeFoldersFromChildren();
 
         // First: the lock's folder is named after the executable.
         executableFile = executableNamedBy (commandLine[0]);
@@ -158,8 +197,8 @@ namespace app_lifecycle
         // JUCE 7's non-GUI side needs no initialisation call.
 
         if (const auto allowed = raiseDescriptorLimit(); allowed < descriptorsNeeded)
-            return failStart (commandLine, "too few file descriptors: " + juce::String ((juce::int64) allowed)
-                                           + " allowed (ulimit -n), " + juce::String ((juce::int64) descriptorsNeeded) + " needed");
+            return failStart (commandLine, "too few file descriptors: " + std::to_string (allowed)
+                                           + " allowed (ulimit -n), " + std::to_string (descriptorsNeeded) + " needed");
 
         if (! runningInstance->moreThanOneInstanceAllowed())
         {
@@ -171,11 +210,12 @@ namespace app_lifecycle
             }
         }
 
-        runningInstance->guiInitialisedByMain = juce::MessageManager::getInstanceWithoutCreating() == nullptr;
-        juce::initialiseJuce_GUI();
+        runningInstance->startingUp();
 
-        if (! hasGraphicalDisplay())
-            return failWithoutDisplay (commandLine);
+        runningInstance->guiInitialisedByMain = juce::MessageManager::getInstanceWithoutCreating() == nullptr;
+
+        if (const auto reason = GraphicalDisplay::startGui(); ! reason.empty())
+            return failStart (commandLine, reason);
 
         installSystemEventHandlers();
 
@@ -210,7 +250,8 @@ namespace app_lifecycle
             return nullptr;
 
         const auto lockName = "quenmarAppLock_" + runningInstance->getApplicationName();
-        const auto lockPath = userCacheFolder() + "/" + executableFile.getFileNameWithoutExtension() + "/" + lockName;
+        const auto lockPath = userCacheFolder() + "/" + executableFile.getFileNameWithoutExtension().toStdString()
+                            + "/" + lockName.toStdString();
 
         runningInstance->appLock = std::make_unique<SingleInstanceLock> (lockPath);
         return runningInstance->appLock.get();
@@ -299,7 +340,7 @@ namespace app_lifecycle
         return shutdownAppAndClearUp (false);
     }
 
-    juce::String Application::lockFailure()
+    std::string Application::lockFailure()
     {
         const auto& lock = *runningInstance->appLock;
         return "cannot use the single-instance lock file \"" + lock.getPath() + "\": " + lock.getFailureReason();
@@ -307,11 +348,9 @@ namespace app_lifecycle
 
     // The program cannot start: say so rather than vanish as if another
     // instance ran.
-    int Application::failStart (juce::StringArray& arguments, const juce::String& reason)
+    int Application::failStart (juce::StringArray& arguments, const std::string& reason)
     {
-        const auto line = runningInstance->getApplicationName() + ": " + reason;
-        std::fprintf (stderr, "%s\n", line.toRawUTF8());
-        std::fflush (stderr);
+        platform::ErrorOutput::writeLine (runningInstance->getApplicationName().toStdString() + ": " + reason);
 
         releaseAppLock();
         arguments.clear();

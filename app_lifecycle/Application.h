@@ -46,6 +46,11 @@ namespace app_lifecycle
         // while one runs returns 0 and does nothing.
         static int shutdownAppAndClearUp (bool force);
 
+        // Called once the start goes on (the lock taken, when one instance
+        // is the rule), before the framework's GUI starts: work that can
+        // run beside the GUI's start begins here. Nothing by default.
+        virtual void startingUp() {}
+
         // Gets the arguments trimmed, the executable's name removed; the
         // array is cleared right after the call.
         virtual void initialise (const juce::StringArray& arguments) = 0;
@@ -81,8 +86,8 @@ namespace app_lifecycle
 
     private:
         static int refuseStart (juce::StringArray& arguments);
-        static juce::String lockFailure();
-        static int failStart (juce::StringArray& arguments, const juce::String& reason);
+        static std::string lockFailure();
+        static int failStart (juce::StringArray& arguments, const std::string& reason);
 
         bool stillInitialising = true;
         std::unique_ptr<SingleInstanceLock> appLock;

@@ -13,30 +13,49 @@ namespace app_lifecycle
 {
     namespace
     {
-        juce::String describeError (int errorNumber)
+        std::string describeError (int errorNumber)
         {
-            return juce::String::fromUTF8 (std::strerror (errorNumber));
+            return std::strerror (errorNumber);
         }
 
-        void removeFolders (const std::vector<juce::File>& folders)
+        // Of an absolute path.
+        std::string parentOf (const std::string& path)
+        {
+            const auto slash = path.find_last_of ('/');
+            return slash == 0 ? "/" : path.substr (0, slash);
+        }
+
+        bool exists (const std::string& path)
+        {
+            struct stat status {};
+            return ::stat (path.c_str(), &status) == 0;
+        }
+
+        bool isFolder (const std::string& path)
+        {
+            struct stat status {};
+            return ::stat (path.c_str(), &status) == 0 && S_ISDIR (status.st_mode);
+        }
+
+        void removeFolders (const std::vector<std::string>& folders)
         {
             for (auto folder = folders.rbegin(); folder != folders.rend(); ++folder)
-                ::rmdir (folder->getFullPathName().toRawUTF8());
+                ::rmdir (folder->c_str());
         }
 
         // Creates the folder and its missing parents, outermost first, and
         // lists those it made; on failure it removes them again and names
         // the system's reason.
-        juce::String createFolder (const juce::File& folder, std::vector<juce::File>& created)
+        std::string createFolder (const std::string& folder, std::vector<std::string>& created)
         {
-            std::vector<juce::File> missing;
+            std::vector<std::string> missing;
 
-            for (auto f = folder; ! f.exists() && f.getParentDirectory() != f; f = f.getParentDirectory())
+            for (auto f = folder; ! exists (f) && f != "/"; f = parentOf (f))
                 missing.push_back (f);
 
             for (auto f = missing.rbegin(); f != missing.rend(); ++f)
             {
-                if (::mkdir (f->getFullPathName().toRawUTF8(), 0777) != 0 && errno != EEXIST)
+                if (::mkdir (f->c_str(), 0777) != 0 && errno != EEXIST)
                 {
                     const auto reason = describeError (errno);
                     removeFolders (created);
@@ -47,20 +66,20 @@ namespace app_lifecycle
                 created.push_back (*f);
             }
 
-            return folder.isDirectory() ? juce::String() : describeError (ENOTDIR);
+            return isFolder (folder) ? std::string() : describeError (ENOTDIR);
         }
     }
 
-    SingleInstanceLock::SingleInstanceLock (const juce::String& lockPath)
-        : path (lockPath)
+    SingleInstanceLock::SingleInstanceLock (std::string lockPath)
+        : path (std::move (lockPath))
     {
         // A relative path would put the lock under whatever folder the
         // program was started from.
-        if (! path.startsWithChar ('/'))
+        if (path.empty() || path.front() != '/')
             failureReason = "not an absolute path";
         // Caught before any folder is made: otherwise every folder along it
         // that the system allows would be made first.
-        else if (path.getNumBytesAsUTF8() >= PATH_MAX)
+        else if (path.size() >= PATH_MAX)
             failureReason = describeError (ENAMETOOLONG);
         else
             failureReason = open();
@@ -68,17 +87,18 @@ namespace app_lifecycle
 
     // The folders, then the file; what this made for a lock that cannot be
     // used is taken away again.
-    juce::String SingleInstanceLock::open()
+    std::string SingleInstanceLock::open()
     {
-        const juce::File file (path);
-        std::vector<juce::File> createdFolders;
+        std::vector<std::string> createdFolders;
 
-        if (const auto reason = createFolder (file.getParentDirectory(), createdFolders); reason.isNotEmpty())
+        if (const auto reason = createFolder (parentOf (path), createdFolders); ! reason.empty())
             return reason;
 
-        // Without O_NONBLOCK a FIFO here would block the start for ever.
-        descriptor = ::open (path.toRawUTF8(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
-        juce::String reason;
+        // Without O_NONBLOCK a FIFO here would block the start for ever;
+        // without O_NOFOLLOW a symbolic link here would have its target
+        // made, wherever it points.
+        descriptor = ::open (path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC | O_NONBLOCK | O_NOCTTY | O_NOFOLLOW, 0666);
+        std::string reason;
         struct stat status {};
 
         if (descriptor < 0)
@@ -88,7 +108,7 @@ namespace app_lifecycle
         else if (! S_ISREG (status.st_mode))
             reason = "not a regular file";
 
-        if (reason.isNotEmpty())
+        if (! reason.empty())
         {
             if (descriptor >= 0)
                 ::close (descriptor);

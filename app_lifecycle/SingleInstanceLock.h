@@ -2,6 +2,8 @@
 
 #include <juce_core/juce_core.h>
 
+#include <string>
+
 namespace app_lifecycle
 {
     // An exclusive advisory lock (flock) on a file, tried once without
@@ -10,9 +12,11 @@ namespace app_lifecycle
     // belongs to this process: the system releases it when the process
     // ends, however it ends, and no child process inherits it.
     //
-    // A path that is not absolute, too long, or names something other than
-    // a regular file is unusable: enter fails with the reason, and any
-    // folder the constructor made for it is removed again.
+    // The path is bytes, as the system takes it: a folder's name need not be
+    // UTF-8. A path that is not absolute, too long, or names something other
+    // than a regular file (a symbolic link included) is unusable: enter
+    // fails with the reason, and any folder the constructor made for it is
+    // removed again.
     class SingleInstanceLock
     {
     public:
@@ -23,24 +27,24 @@ namespace app_lifecycle
             failed
         };
 
-        explicit SingleInstanceLock (const juce::String& lockPath);
+        explicit SingleInstanceLock (std::string lockPath);
         ~SingleInstanceLock();
 
         Attempt enter();
         void exit();
 
-        const juce::String& getPath() const noexcept          { return path; }
+        const std::string& getPath() const noexcept          { return path; }
 
         // Why the last attempt failed, in the system's words.
-        const juce::String& getFailureReason() const noexcept { return failureReason; }
+        const std::string& getFailureReason() const noexcept { return failureReason; }
 
     private:
-        juce::String open();
+        std::string open();
 
-        juce::String path;
+        std::string path;
         int descriptor = -1;
         bool held = false;
-        juce::String failureReason;
+        std::string failureReason;
 
         JUCE_DECLARE_NON_COPYABLE (SingleInstanceLock)
     };

@@ -22,6 +22,7 @@ file(GLOB_RECURSE KDAR7_CORE_SOURCES CONFIGURE_DEPENDS
 list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/volume_panel/volume_panel/Main\\.cpp$")
 list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/coreaudio/Simulated[^/]*\\.cpp$")
 list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/soundserver/")
+list(FILTER KDAR7_CORE_SOURCES EXCLUDE REGEX "/platform/apple_events/SignalsHeldAtLoad\\.cpp$")
 
 add_library(kdar7_core STATIC ${KDAR7_CORE_SOURCES})
 target_include_directories(kdar7_core PUBLIC ${CMAKE_SOURCE_DIR})
@@ -65,9 +66,20 @@ set_target_properties(kdar7_core PROPERTIES
     C_VISIBILITY_PRESET hidden
     CXX_VISIBILITY_PRESET hidden)
 
+# The desktop's signals held from the first code of a program's own: a
+# constructor that each program links, and no test program may (its signals
+# would wait for a message loop that never takes them).
+add_library(kdar7_signals_held_at_load OBJECT ${CMAKE_SOURCE_DIR}/platform/apple_events/SignalsHeldAtLoad.cpp)
+target_link_libraries(kdar7_signals_held_at_load PRIVATE kdar7_core)
+
 # The desktop's requests over the session bus.
 pkg_check_modules(SYSTEMD REQUIRED IMPORTED_TARGET libsystemd)
 target_link_libraries(kdar7_core PRIVATE PkgConfig::SYSTEMD)
+
+# A few questions to the X server that the framework does not ask for us
+# (which keys it holds down). JUCE loads the same library at run time.
+find_package(X11 REQUIRED)
+target_link_libraries(kdar7_core PRIVATE X11::X11)
 
 # The audio layer's back ends. kdar7_core calls the five audio layer
 # operations and leaves them undefined; a program links exactly one of these

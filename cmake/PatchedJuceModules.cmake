@@ -9,10 +9,18 @@
 #   desktop's theme that nothing asked for, and waited for such helpers in
 #   2 ms steps; patched, the theme is asked for when wanted and a helper's end
 #   is seen within 0.1 ms. It checked the active window every 1.7 s forever;
-#   patched, the checks follow each change of focus and then stop;
+#   patched, the checks follow each change of focus and then stop. X events
+#   that a round trip read into Xlib's queue waited there for the next data
+#   on the socket, seconds or for good (a loss of focus unseen in 1 of 5
+#   runs of the focus test under load); patched, the loop handles them
+#   before it sleeps. A display whose screen it cannot draw on (8-bit) it kept
+#   open, leaking the connection, and found screens there for windows that
+#   never appear; patched, it closes it as one that does not answer;
 # - juce_events: the timer thread woke every 100 ms whatever its timers'
 #   periods, only to keep the approximate clock fresh; patched, it sleeps until
-#   its first timer is due and the message loop refreshes that clock;
+#   its first timer is due and the message loop refreshes that clock. A file
+#   descriptor's owner can say that it holds input which poll cannot see (the
+#   X events above), and the loop then calls it instead of sleeping;
 # - juce_graphics: the image cache checked its pictures every 2 s for as long
 #   as it held any, and an opaque picture was converted pixel by pixel onto a
 #   window's back buffer; patched, the checks back off and the rows are copied
@@ -88,11 +96,15 @@ function(kdar7_copy_juce_module module)
 endfunction()
 
 # Each module after the modules it links.
-kdar7_copy_juce_module(juce_events PATCHES ${KDAR7_JUCE_PATCHES_DIR}/timer-thread-sleeps-until-due.patch)
+kdar7_copy_juce_module(juce_events PATCHES
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-event-loop-buffered-input.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/timer-thread-sleeps-until-due.patch)
 kdar7_copy_juce_module(juce_data_structures)
 kdar7_copy_juce_module(juce_graphics PATCHES ${KDAR7_JUCE_PATCHES_DIR}/image-cache-and-opaque-picture-rows.patch)
 kdar7_copy_juce_module(juce_gui_basics PATCHES
     ${KDAR7_JUCE_PATCHES_DIR}/linux-dark-mode-asked-on-demand.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-idle-vblank-timer.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-settings-helpers-quick-wait.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-unusable-display-closed.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-x-events-read-by-round-trips.patch
     ${KDAR7_JUCE_PATCHES_DIR}/top-level-focus-checks-settle.patch)

@@ -13,9 +13,10 @@ namespace platform
     class DesktopEventSource : private juce::DeletedAtShutdown
     {
     public:
-        // Call first thing in main: the signals are blocked until start, so
-        // that one that comes early waits instead of killing the process,
-        // and those ignored now are noted to stay ignored.
+        // Call as early as the program can (SignalsHeldAtLoad.cpp does it
+        // at load): the signals are blocked until start, so that one that
+        // comes early waits instead of killing the process, and those
+        // ignored at the first call are noted to stay ignored.
         static void holdSignals();
 
         // Takes the signals over, then lets those held since holdSignals

@@ -1,10 +1,10 @@
 #include "platform/apple_events/SessionBusEventSource.h"
 
+#include "platform/ErrorOutput.h"
 #include "platform/apple_events/AppleEvents.h"
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <poll.h>
@@ -243,7 +243,6 @@ namespace platform
         auto* application = juce::JUCEApplicationBase::getInstance();
         const auto line = (application != nullptr ? application->getApplicationName() + ": " : juce::String())
                         + reason + "; the desktop's requests arrive as signals only";
-        std::fprintf (stderr, "%s\n", line.toRawUTF8());
-        std::fflush (stderr);
+        ErrorOutput::writeLine (line.toStdString());
     }
 }

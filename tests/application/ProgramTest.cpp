@@ -1,3 +1,5 @@
+#include "../lifecycle/ProbeProcess.h"
+
 #include <gtest/gtest.h>
 #include <juce_core/juce_core.h>
 
@@ -59,7 +61,17 @@ TEST (PanelProgram, RunsOnceShowsItsWindowAndQuitsCleanlyOnTheQuitRequest)
     ASSERT_EQ (std::system (waitForWindow.c_str()), 0) << runningErrors.loadFileAsString();
     EXPECT_TRUE (cache.getChildFile ("kdar7-volume-panel/quenmarAppLock_K-DAR7 Volume Panel").existsAsFile());
 
-    EXPECT_EQ (waitForExit (startProgram (cache, secondErrors)), 0);
+    // Refused at the lock, the second start touches no sound server: other
+    // clients would see it come and go.
+    {
+        lifecycle_tests::ProbeProcess serverEvents ({ "subscribe" }, {}, "pactl");
+        juce::Thread::sleep (200);
+        EXPECT_EQ (waitForExit (startProgram (cache, secondErrors)), 0);
+        juce::Thread::sleep (200);
+        EXPECT_FALSE (serverEvents.waitForLine ("Event 'new' on client", 0));
+        EXPECT_TRUE (serverEvents.isRunning());
+    }
+
     EXPECT_EQ (secondErrors.loadFileAsString(), "");
 
     ::kill (running, SIGTERM);

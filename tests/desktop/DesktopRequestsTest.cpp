@@ -67,8 +67,7 @@ namespace
         return taken;
     }
 
-    // JUCE takes ":0.0" when DISPLAY is unset or empty, and another X
-    // server may be there: a display number with no server stands for none.
+    // A display number with no server.
     std::string unusedDisplay()
     {
         for (int number = 900;; ++number)
@@ -80,14 +79,31 @@ namespace
         }
     }
 
-    enum class Hide { closeBox, escape };
+    // An X server at ":0": this test's own when none answers there.
+    std::unique_ptr<ProbeProcess> serverAtDisplayZero()
+    {
+        auto server = std::make_unique<ProbeProcess> (std::vector<std::string> { ":0", "-nolisten", "tcp" },
+                                                      std::map<std::string, std::string> {}, "Xvfb");
+
+        for (int waited = 0; waited < 10000 && std::system ("xdpyinfo -display :0 >/dev/null 2>&1") != 0; waited += 50)
+            juce::Thread::sleep (50);
+
+        return server;
+    }
+
+    // A held Escape is what an automation tool's sent Escape leaves behind:
+    // pressed while the window has the focus, released by a sent event once
+    // it has gone, which leaves the key down in the X server.
+    enum class Hide { closeBox, escape, heldEscape };
 
     void hide (unsigned long window, Hide how)
     {
         if (how == Hide::closeBox)
             test_support::pressCloseBox (window);
-        else
+        else if (how == Hide::escape)
             desktop_tests::pressEscape (window);
+        else
+            desktop_tests::holdEscape (window);
 
         ASSERT_TRUE (test_support::waitUntilMapped (window, false));
     }
@@ -150,19 +166,22 @@ namespace
     };
 }
 
-// Both deliveries of the reopen event, after either way of hiding: the
-// window is mapped at once, measured from the reply (or the signal) to the
-// map, and takes clicks.
+// Both deliveries of the reopen event, after each way of hiding: the window
+// is mapped at once, measured from the reply (or the signal) to the map,
+// stays shown while an Escape held since before repeats into it, and takes
+// clicks.
 TEST_F (DesktopRequests, ActivateAndTheReopenSignalShowTheWindowHiddenByItsCloseBoxOrEscapeAtOnceAndItTakesClicks)
 {
     ASSERT_NO_FATAL_FAILURE (startPanel());
 
     for (const auto overTheBus : { true, false })
     {
-        for (const auto how : { Hide::closeBox, Hide::escape })
+        for (const auto how : { Hide::closeBox, Hide::escape, Hide::heldEscape })
         {
-            const auto what = std::string (overTheBus ? "Activate" : "SIGUSR1") + (how == Hide::closeBox ? " after the close box" : " after Escape");
+            const char* hidden[] { " after the close box", " after Escape", " after a held Escape" };
+            const auto what = std::string (overTheBus ? "Activate" : "SIGUSR1") + hidden[(int) how];
             SCOPED_TRACE (what);
+            const juce::ScopeGuard releaseEscape { [] { desktop_tests::releaseEscape(); } };
             ASSERT_NO_FATAL_FAILURE (hide (window, how));
 
             XWindowWatch watch (window);
@@ -183,6 +202,8 @@ TEST_F (DesktopRequests, ActivateAndTheReopenSignalShowTheWindowHiddenByItsClose
             ASSERT_TRUE (mapped.has_value());
             std::cout << what << ": mapped " << millisecondsBetween (requested, *mapped) << " ms after the request\n";
             EXPECT_LE (millisecondsBetween (requested, *mapped), reopenBoundMilliseconds);
+            // Past the server's repeat delay, 660 ms from the press.
+            EXPECT_FALSE (test_support::waitUntilMapped (window, false, 1000));
         }
 
         EXPECT_TRUE (desktop_tests::takesClick (window));
@@ -294,18 +315,42 @@ TEST_F (DesktopRequests, ABusThatGoesAwayLeavesItRunningOnSignals)
     expectRunsOnSignalsHavingSaid (*panel, window, "lost the session bus");
 }
 
-// No display: a clear error and status 1, and nothing left that stops the
-// next start.
-TEST_F (DesktopRequests, WithoutADisplayItSaysSoAndEndsWithStatusOneLeavingTheNextStartFree)
+// No display, or one the framework cannot draw on: a clear error and status
+// 1, and nothing left that stops the next start.
+TEST_F (DesktopRequests, WithoutAUsableDisplayItSaysSoAndEndsWithStatusOneLeavingTheNextStartFree)
 {
-    ProbeProcess headless ({}, panelEnvironment (cache, { { "DISPLAY", unusedDisplay() } }), PANEL_PROGRAM_PATH);
-    EXPECT_EQ (headless.waitForExit (10000), 1);
-    const auto errors = headless.errorLines();
-    ASSERT_EQ (errors.size(), 1u);
-    EXPECT_NE (errors[0].find ("needs a graphical display"), std::string::npos) << errors[0];
-    EXPECT_FALSE (bus.ownerOf (panelBusName).has_value());
+    // JUCE takes ":0" for an unset or empty DISPLAY: a server answers there.
+    auto displayZero = serverAtDisplayZero();
+    // 256 colours, which JUCE cannot draw with.
+    ProbeProcess eightBitServer ({ "-displayfd", "1", "-screen", "0", "640x480x8", "-nolisten", "tcp" }, {}, "Xvfb");
+    const auto eightBitDisplay = eightBitServer.waitForLine ("", 10000);
+    ASSERT_TRUE (eightBitDisplay.has_value());
+
+    const struct { const char* what; std::vector<std::string> launcher; std::map<std::string, std::string> environment; const char* reason; } rows[] {
+        { "no server", {}, { { "DISPLAY", unusedDisplay() } }, "needs a graphical display, and none could be opened" },
+        { "DISPLAY unset", { "env", "-u", "DISPLAY" }, {}, "needs a graphical display, and none could be opened" },
+        { "DISPLAY empty", {}, { { "DISPLAY", "" } }, "needs a graphical display, and none could be opened" },
+        { "an 8-bit screen", {}, { { "DISPLAY", ":" + *eightBitDisplay } }, "which offers no 16, 24 or 32-bit colour" },
+    };
+
+    for (const auto& row : rows)
+    {
+        SCOPED_TRACE (row.what);
+        ProbeProcess headless ({}, panelEnvironment (cache, row.environment), PANEL_PROGRAM_PATH, row.launcher);
+        EXPECT_EQ (headless.waitForExit (10000), 1);
+        const auto errors = headless.errorLines();
+        ASSERT_EQ (errors.size(), 1u);
+        EXPECT_NE (errors[0].find (row.reason), std::string::npos) << errors[0];
+        EXPECT_FALSE (bus.ownerOf (panelBusName).has_value());
+    }
 
     ASSERT_NO_FATAL_FAILURE (startPanel());
     panel->sendSignal (SIGTERM);
     EXPECT_EQ (panel->waitForExit (10000), 0);
+
+    for (auto* server : { displayZero.get(), &eightBitServer })
+    {
+        server->sendSignal (SIGTERM);
+        server->waitForExit (10000);
+    }
 }

@@ -90,6 +90,16 @@ namespace desktop_tests
         run ("xdotool windowactivate --sync " + std::to_string (windowId) + " key Escape");
     }
 
+    void holdEscape (unsigned long windowId)
+    {
+        run ("xdotool windowactivate --sync " + std::to_string (windowId) + " keydown Escape");
+    }
+
+    void releaseEscape()
+    {
+        run ("xdotool keyup Escape");
+    }
+
     bool takesClick (unsigned long windowId)
     {
         const auto window = std::to_string (windowId);

@@ -22,6 +22,10 @@ namespace desktop_tests
     // Escape pressed in the window.
     void pressEscape (unsigned long windowId);
 
+    // Escape pressed in the window and held down, until released.
+    void holdEscape (unsigned long windowId);
+    void releaseEscape();
+
     // Clicks the output mute button with the real pointer and reports
     // whether the window's picture changed (the button toggled, or the
     // panel said why it could not).

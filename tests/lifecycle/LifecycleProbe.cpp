@@ -7,6 +7,8 @@
 #include "app_lifecycle/MainWindowRecord.h"
 
 #include <csignal>
+#include <cstdlib>
+#include <cstring>
 #include <iostream>
 #include <spawn.h>
 
@@ -72,15 +74,12 @@ namespace
 
         bool moreThanOneInstanceAllowed() override
         {
-            // A reopen and an open-documents request in the first moments,
-            // before the program can take them.
-            if (juce::SystemStats::getEnvironmentVariable ("LIFECYCLE_PROBE_EARLY_REQUESTS", {}) == "yes")
-            {
-                ::raise (SIGUSR1);
-                ::raise (SIGUSR2);
-            }
-
             return juce::SystemStats::getEnvironmentVariable ("LIFECYCLE_PROBE_INSTANCES", {}) == "many";
+        }
+
+        void startingUp() override
+        {
+            report ("startingUp");
         }
 
         void initialise (const juce::StringArray& arguments) override
@@ -147,6 +146,18 @@ namespace
         bool lingerAtExit = false;
     };
 }
+
+// A reopen and an open-documents request in the first moments, while the
+// program's static objects are made, long before main.
+[[maybe_unused]] const bool earlyRequestsSent = [] {
+    if (const auto* early = std::getenv ("LIFECYCLE_PROBE_EARLY_REQUESTS"); early != nullptr && std::strcmp (early, "yes") == 0)
+    {
+        ::raise (SIGUSR1);
+        ::raise (SIGUSR2);
+    }
+
+    return true;
+}();
 
 // The broadcast goes nowhere on Linux; the probe is linked with --wrap of
 // juce::MessageManager::broadcastMessage, so that it sees the text on its way.

@@ -4,8 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <optional>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using lifecycle_tests::CacheFolder;
 using lifecycle_tests::ProbeProcess;
@@ -16,6 +21,30 @@ namespace
     constexpr int startTimeout = 10000;
     constexpr int exitTimeout = 10000;
 
+    // The variable as the process was started with it; nothing when unset.
+    // The process may still be in its exec, with no environment yet.
+    std::optional<std::string> environmentOf (pid_t pid, const std::string& name)
+    {
+        for (int waited = 0; waited < 1000; waited += 5, juce::Thread::sleep (5))
+        {
+            std::ifstream variables ("/proc/" + std::to_string (pid) + "/environ");
+            std::vector<std::string> entries;
+
+            for (std::string entry; std::getline (variables, entry, '\0');)
+                entries.push_back (entry);
+
+            if (entries.empty())
+                continue;
+
+            for (const auto& entry : entries)
+                if (entry.rfind (name + "=", 0) == 0)
+                    return entry.substr (name.size() + 1);
+
+            return std::nullopt;
+        }
+
+        return std::nullopt;
+    }
     class SingleInstanceTest : public ::testing::Test
     {
     protected:
@@ -50,7 +79,7 @@ TEST_F (SingleInstanceTest, SecondStartEndsAtOnceAndTheFirstRunsOn)
 {
     const std::vector<std::string> arguments { "  -m ", "", "   ", "x" };
     auto first = startRunning (arguments);
-    const Lines firstLines { "initialise [-m] [] [] [x]", "thread lifecycle_probe" };
+    const Lines firstLines { "startingUp", "initialise [-m] [] [] [x]", "thread lifecycle_probe" };
     EXPECT_EQ (first->outputLines(), firstLines);
 
     auto second = start (arguments);
@@ -149,8 +178,8 @@ TEST_F (SingleInstanceTest, QuitRequestsEndTheLoopWithoutForceAndShutdownRunsOnc
 
         EXPECT_EQ (probe->waitForExit (exitTimeout), 0);
         const auto& lines = probe->outputLines();
-        ASSERT_GE (lines.size(), 3u);
-        EXPECT_EQ (lines[2], "systemRequestedQuit 0");
+        ASSERT_GE (lines.size(), 4u);
+        EXPECT_EQ (lines[3], "systemRequestedQuit 0");
         EXPECT_EQ (probe->countOf ("shutdown"), 1);
     }
 }
@@ -188,49 +217,76 @@ TEST_F (SingleInstanceTest, RequestsInTheFirstMomentsWaitAndSignalsIgnoredAtTheS
     quit (*probe);
 }
 
-TEST_F (SingleInstanceTest, CacheFolderIsAnAbsoluteXdgCacheHomeElseTheHomesCache)
+// The lock's folder from the environment's bytes, a home folder from the
+// password database when HOME is of no use, and a relative XDG_CACHE_HOME
+// kept from the programs the program starts (gsettings would follow it).
+TEST_F (SingleInstanceTest, CacheFolderIsAnAbsoluteXdgCacheHomeElseTheHomesCacheAndOnlyAnAbsoluteOneIsPassedOn)
 {
-    const auto home = cache.get().getChildFile ("home");
-    const auto workingFolder = cache.get().getChildFile ("working");
-    ASSERT_TRUE (workingFolder.createDirectory());
-    const auto homeLock = home.getChildFile (".cache/lifecycle_probe/quenmarAppLock_Lifecycle Probe");
-    const auto xdgFolder = cache.get().getChildFile ("xdg");
-    const auto xdgLock = xdgFolder.getChildFile ("lifecycle_probe/quenmarAppLock_Lifecycle Probe");
-    const auto xdgPath = xdgFolder.getFullPathName();
+    namespace fs = std::filesystem;
+    const auto home = cache.path() + "/home";
+    const auto working = cache.get().getChildFile ("working");
+    ASSERT_TRUE (working.createDirectory());
+    const auto xdg = cache.path() + "/xdg";
+    const auto notUtf8 = cache.path() + "/caf\xe9";
 
-    const struct { const char* xdgCacheHome; bool homeSet; juce::File lock; } rows[] {
-        { nullptr, true, homeLock },
-        { "", true, homeLock },
-        { "relative", true, homeLock },
-        { "~/x", true, homeLock },
-        { "~root/c", true, homeLock },
-        { xdgPath.toRawUTF8(), false, xdgLock },
+    // Named apart from the probe: a lock in the user's own cache folder is
+    // then this test's alone, and removed after it.
+    const auto programName = "probe-" + std::to_string (::getpid());
+    const auto program = cache.path() + "/" + programName;
+    fs::create_symlink (LIFECYCLE_PROBE_PATH, program);
+    const auto* user = ::getpwuid (::getuid());
+    ASSERT_NE (user, nullptr);
+    const auto userCache = std::string (user->pw_dir) + "/.cache";
+    const auto userCacheExisted = fs::exists (userCache);
+
+    using Setting = std::optional<std::string>;
+    const struct { Setting xdgCacheHome; Setting home; std::string cacheFolder; } rows[] {
+        { std::nullopt, home, home + "/.cache" },
+        { "", home, home + "/.cache" },
+        { "relative", home, home + "/.cache" },
+        { "~/x", home, home + "/.cache" },
+        { "~root/c", home, home + "/.cache" },
+        { xdg, std::nullopt, xdg },
+        { xdg + "//", home, xdg },
+        { notUtf8, home, notUtf8 },
+        { std::nullopt, std::nullopt, userCache },
+        { std::nullopt, "", userCache },
+        { "relative", "home", userCache },
     };
 
     for (const auto& row : rows)
     {
-        SCOPED_TRACE (row.xdgCacheHome == nullptr ? "unset" : row.xdgCacheHome);
-        std::vector<std::string> launcher { "env", "-C", workingFolder.getFullPathName().toStdString(), "-u", "XDG_CACHE_HOME" };
+        SCOPED_TRACE (row.xdgCacheHome.value_or ("unset") + ", HOME " + row.home.value_or ("unset"));
         std::map<std::string, std::string> environment;
 
-        if (row.xdgCacheHome != nullptr)
-            environment.emplace ("XDG_CACHE_HOME", row.xdgCacheHome);
+        if (row.xdgCacheHome)
+            environment.emplace ("XDG_CACHE_HOME", *row.xdgCacheHome);
 
-        if (row.homeSet)
-            environment.emplace ("HOME", home.getFullPathName().toStdString());
-        else
-            launcher.insert (launcher.end(), { "-u", "HOME" });
+        if (row.home)
+            environment.emplace ("HOME", *row.home);
 
-        ProbeProcess probe ({}, environment, LIFECYCLE_PROBE_PATH, launcher);
-        EXPECT_TRUE (probe.waitForLine ("initialise", startTimeout));
-        EXPECT_TRUE (row.lock.existsAsFile());
-        // Other programs the framework starts (gsettings) may follow a
-        // relative cache folder; the lock must not.
-        EXPECT_TRUE (workingFolder.findChildFiles (juce::File::findFiles, true, "quenmarAppLock_*").isEmpty());
+        ProbeProcess probe ({ "--start-helper" }, environment, program,
+                            { "env", "-C", working.getFullPathName().toStdString(), "-u", "XDG_CACHE_HOME", "-u", "HOME" });
+        const auto helperLine = probe.waitForLine ("helper ", startTimeout);
+        ASSERT_TRUE (helperLine);
+        const auto helper = static_cast<pid_t> (std::stol (helperLine->substr (7)));
+        const auto cacheFolderPassedOn = environmentOf (helper, "XDG_CACHE_HOME");
+        const auto homePassedOn = environmentOf (helper, "HOME");
+        ::kill (helper, SIGKILL);
+
+        EXPECT_TRUE (fs::is_regular_file (row.cacheFolder + "/" + programName + "/quenmarAppLock_Lifecycle Probe"));
+        const auto isAbsolute = [] (const Setting& folder) { return folder && folder->rfind ("/", 0) == 0; };
+        EXPECT_EQ (cacheFolderPassedOn, isAbsolute (row.xdgCacheHome) ? row.xdgCacheHome : std::nullopt);
+        EXPECT_EQ (homePassedOn, ! row.home || isAbsolute (row.home) ? row.home : Setting (user->pw_dir));
+        EXPECT_TRUE (working.findChildFiles (juce::File::findFilesAndDirectories, true).isEmpty());
         quit (probe);
-        home.deleteRecursively();
-        xdgFolder.deleteRecursively();
+        fs::remove_all (row.cacheFolder + "/" + programName);
+        fs::remove_all (home);
+        fs::remove_all (xdg);
     }
+
+    if (! userCacheExisted)
+        fs::remove (userCache);
 }
 
 TEST_F (SingleInstanceTest, AnUnusableLockIsReportedAndFailsAtOnceLeavingNoFolderBehind)
@@ -241,6 +297,11 @@ TEST_F (SingleInstanceTest, AnUnusableLockIsReportedAndFailsAtOnceLeavingNoFolde
     ASSERT_TRUE (fifoCache.getChildFile ("lifecycle_probe").createDirectory());
     const auto fifo = fifoCache.getChildFile ("lifecycle_probe/quenmarAppLock_Lifecycle Probe");
     ASSERT_EQ (::mkfifo (fifo.getFullPathName().toRawUTF8(), 0600), 0);
+    // Pointing where a file of the user's own could be made.
+    const auto linkCache = cache.get().getChildFile ("link");
+    ASSERT_TRUE (linkCache.getChildFile ("lifecycle_probe").createDirectory());
+    const auto link = linkCache.getChildFile ("lifecycle_probe/quenmarAppLock_Lifecycle Probe");
+    ASSERT_TRUE (cache.get().getChildFile ("link-target").createSymbolicLink (link, false));
 
     // Deeper than a path may be; and a name longer than a folder name may
     // be, under two folders that the lock would have to make first.
@@ -260,10 +321,8 @@ TEST_F (SingleInstanceTest, AnUnusableLockIsReportedAndFailsAtOnceLeavingNoFolde
           fifo.getFullPathName(), "not a regular file" },
         { "a path too long", { { "XDG_CACHE_HOME", deep.toStdString() } }, {}, lockIn (deep), "File name too long" },
         { "a name too long", { { "XDG_CACHE_HOME", longName.toStdString() } }, {}, lockIn (longName), "File name too long" },
-        { "a relative HOME", { { "HOME", "home" } }, { "env", "-C", cache.path(), "-u", "XDG_CACHE_HOME" },
-          lockIn ("~/.cache"), "not an absolute path" },
-        { "no HOME", {}, { "env", "-C", cache.path(), "-u", "XDG_CACHE_HOME", "-u", "HOME" },
-          lockIn ("~/.cache"), "not an absolute path" },
+        { "a symbolic link for the lock", { { "XDG_CACHE_HOME", linkCache.getFullPathName().toStdString() } }, {},
+          link.getFullPathName(), "Too many levels of symbolic links" },
     };
 
     for (const auto& row : rows)
@@ -277,9 +336,21 @@ TEST_F (SingleInstanceTest, AnUnusableLockIsReportedAndFailsAtOnceLeavingNoFolde
         ASSERT_EQ (errors.size(), 1u);
         EXPECT_EQ (errors[0], "Lifecycle Probe: cannot use the single-instance lock file \""
                               + row.path.toStdString() + "\": " + row.reason);
-        // The file and the FIFO's folder only.
-        EXPECT_EQ (cache.get().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 2);
+        // The file, the FIFO's folder and the link's only.
+        EXPECT_EQ (cache.get().getNumberOfChildFiles (juce::File::findFilesAndDirectories), 3);
     }
+}
+
+// A launcher that has ended leaves stderr a pipe that nobody reads: saying
+// why fails, and the start still ends with status 1, not by SIGPIPE.
+TEST_F (SingleInstanceTest, AFailedStartEndsWithStatusOneWhenNobodyReadsItsErrorOutput)
+{
+    const auto notAFolder = cache.get().getChildFile ("not-a-folder");
+    ASSERT_TRUE (notAFolder.create());
+    ProbeProcess probe ({}, { { "XDG_CACHE_HOME", notAFolder.getFullPathName().toStdString() } }, LIFECYCLE_PROBE_PATH,
+                        { "bash", "-c", "exec 2> >(:); wait $!; exec \"$@\"", "bash" });
+
+    EXPECT_EQ (probe.waitForExit (exitTimeout), 1);
 }
 
 TEST_F (SingleInstanceTest, TooFewFileDescriptorsAreReportedAndFailUnlessTheLimitCanBeRaised)

@@ -4,6 +4,7 @@
 #include "volume_panel/volume_panel/Globals.h"
 #include "volume_panel/volume_panel/Window.h"
 #include "volume_skin/kdar7_volume_skin/LookAndFeel.h"
+#include "volume_skin/kdar7_volume_skin/PicturesDecodedAhead.h"
 
 namespace volume_panel
 {
@@ -38,6 +39,14 @@ namespace volume_panel
     // shutdown has deleted the window and the skin by the time this runs.
     VolumeApplication::~VolumeApplication() = default;
 
+    // The pictures decode while the framework starts its GUI, which takes
+    // longer; only once the start goes on, so that a second start refused
+    // at the lock does none of the first start's work.
+    void VolumeApplication::startingUp()
+    {
+        picturesDecodedAhead = VolumeSkinLookAndFeel::decodePicturesAhead();
+    }
+
     void VolumeApplication::initialise (const juce::StringArray& arguments)
     {
         scanOptions (arguments);
@@ -45,6 +54,7 @@ namespace volume_panel
         // The skin first: it sets the window size, and every component made
         // afterwards draws with it.
         lookAndFeel = std::make_unique<VolumeSkinLookAndFeel>();
+        picturesDecodedAhead.reset();
         juce::LookAndFeel::setDefaultLookAndFeel (lookAndFeel.get());
 
         // The window's show/hide state starts from initialVisibility.
@@ -74,6 +84,8 @@ namespace volume_panel
 
     void VolumeApplication::shutdown()
     {
+        // A start that failed after startingUp left them undecoded.
+        picturesDecodedAhead.reset();
         window.reset();
 
         // Null when another instance held the lock and initialise never ran.

@@ -4,6 +4,7 @@
 
 #include <memory>
 
+class PicturesDecodedAhead;
 class VolumeSkinLookAndFeel;
 
 namespace volume_panel
@@ -19,6 +20,7 @@ namespace volume_panel
         ~VolumeApplication() override;
 
         using app_lifecycle::Application::initialise;
+        void startingUp() override;
         void initialise (const juce::StringArray& arguments) override;
         void shutdown() override;
         const juce::String getApplicationName() override;
@@ -28,6 +30,9 @@ namespace volume_panel
         juce::String getSessionBusName() override;
 
     private:
+        // From the start's going on until the skin has them.
+        std::shared_ptr<PicturesDecodedAhead> picturesDecodedAhead;
+
         // Declared skin first: the window must go before it.
         std::unique_ptr<VolumeSkinLookAndFeel> lookAndFeel;
         std::unique_ptr<VolumePanelWindow> window;

@@ -1,5 +1,6 @@
 #include "volume_panel/volume_panel/Window.h"
 
+#include "app_lifecycle/HeldKeys.h"
 #include "app_lifecycle/MainWindowRecord.h"
 #include "volume_panel/volume_panel/MainComponent.h"
 #include "volume_panel/volume_panel/VolumeSystemTray.h"
@@ -82,13 +83,36 @@ namespace volume_panel
         closeButtonPressed();
     }
 
+    // Asked of the X server, which also knows a key whose release was only
+    // a sent event; the framework learns the keys held only after the focus
+    // event being handled here.
+    void VolumePanelWindow::focusOfChildComponentChanged (FocusChangeType cause)
+    {
+        app_lifecycle::ApplicationWindow::focusOfChildComponentChanged (cause);
+
+        if (hasKeyboardFocus (true))
+            escapeHeldBeforeFocus = app_lifecycle::HeldKeys::wasEscapeHeldAtFocusChange();
+    }
+
     bool VolumePanelWindow::keyPressed (const juce::KeyPress& key)
     {
         if (key != juce::KeyPress (juce::KeyPress::escapeKey))
             return false;
 
-        closeButtonPressed();
+        if (! escapeHeldBeforeFocus)
+            closeButtonPressed();
+
         return true;
+    }
+
+    // A release while Escape repeats may be the repeat's own, which the
+    // framework does not always tell apart: the server says which.
+    bool VolumePanelWindow::keyStateChanged (bool isKeyDown)
+    {
+        if (escapeHeldBeforeFocus && ! isKeyDown)
+            escapeHeldBeforeFocus = app_lifecycle::HeldKeys::isEscapeHeld();
+
+        return false;
     }
 
     int VolumePanelWindow::getDesktopWindowStyleFlags() const

@@ -32,7 +32,9 @@ namespace volume_panel
 
         void visibilityChanged() override;
         void userTriedToCloseWindow() override;
+        void focusOfChildComponentChanged (FocusChangeType cause) override;
         bool keyPressed (const juce::KeyPress& key) override;
+        bool keyStateChanged (bool isKeyDown) override;
         int getDesktopWindowStyleFlags() const override;
         void closeButtonPressed() override;
 
@@ -40,6 +42,11 @@ namespace volume_panel
         // Owned as the window's content.
         MainComponent* mainComponent = nullptr;
         std::unique_ptr<VolumeSystemTray> systemTray;
+
+        // Escape was already held down when the window got the focus: what
+        // reaches the window until its release is the key's auto-repeat,
+        // which would hide the window again each time it is shown.
+        bool escapeHeldBeforeFocus = false;
 
         JUCE_DECLARE_NON_COPYABLE (VolumePanelWindow)
     };

@@ -66,7 +66,7 @@ VolumeSkinLookAndFeel::VolumeSkinLookAndFeel()
 {
 }
 
-std::shared_ptr<PicturesDecodedAhead> VolumeSkinLookAndFeel::decodePicturesAhead (std::shared_future<void> startAfter)
+std::shared_ptr<PicturesDecodedAhead> VolumeSkinLookAndFeel::decodePicturesAhead()
 {
     std::vector<PicturesDecodedAhead::EmbeddedPicture> pictures;
 
@@ -80,7 +80,7 @@ std::shared_ptr<PicturesDecodedAhead> VolumeSkinLookAndFeel::decodePicturesAhead
         pictures.emplace_back (data, size);
     }
 
-    auto decoding = std::make_shared<PicturesDecodedAhead> (std::move (pictures), std::move (startAfter));
+    auto decoding = std::make_shared<PicturesDecodedAhead> (std::move (pictures));
     picturesDecodedAhead = decoding;
     return decoding;
 }

@@ -3,7 +3,6 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <functional>
-#include <future>
 #include <memory>
 
 class PicturesDecodedAhead;
@@ -24,12 +23,11 @@ public:
 
     // Loads the pictures embedded in the program through the image cache.
     VolumeSkinLookAndFeel();
-    // Decodes the embedded pictures on a thread of their own, once startAfter
-    // is ready (at once if it holds none), for a skin made by the constructor
-    // above while the result lives to find them decoded; on the thread that
-    // makes the skin. The thread has ended once the result is gone, which
-    // must be before the program's statics go.
-    [[nodiscard]] static std::shared_ptr<PicturesDecodedAhead> decodePicturesAhead (std::shared_future<void> startAfter = {});
+    // Decodes the embedded pictures on a thread of their own, for a skin
+    // made by the constructor above while the result lives to find them
+    // decoded; on the thread that makes the skin. The thread has ended once
+    // the result is gone, which must be before the program's statics go.
+    [[nodiscard]] static std::shared_ptr<PicturesDecodedAhead> decodePicturesAhead();
     explicit VolumeSkinLookAndFeel (const PictureSource& pictures);
     ~VolumeSkinLookAndFeel() override;
 

@@ -2,15 +2,12 @@
 
 #include <algorithm>
 
-PicturesDecodedAhead::PicturesDecodedAhead (std::vector<EmbeddedPicture> pictures, std::shared_future<void> startAfter)
+PicturesDecodedAhead::PicturesDecodedAhead (std::vector<EmbeddedPicture> pictures)
 {
     for (const auto& picture : pictures)
         decoded.emplace_back (picture.first, juce::Image());
 
-    decoding = std::thread ([this, pictures = std::move (pictures), startAfter = std::move (startAfter)] {
-        if (startAfter.valid())
-            startAfter.wait();
-
+    decoding = std::thread ([this, pictures = std::move (pictures)] {
         for (size_t i = 0; i < pictures.size(); ++i)
             decoded[i].second = juce::ImageFileFormat::loadFrom (pictures[i].first, (size_t) pictures[i].second);
     });

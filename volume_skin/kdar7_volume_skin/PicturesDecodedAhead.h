@@ -2,7 +2,6 @@
 
 #include <juce_graphics/juce_graphics.h>
 
-#include <future>
 #include <thread>
 #include <utility>
 #include <vector>
@@ -16,8 +15,8 @@ public:
     // The data and byte count of each embedded picture.
     using EmbeddedPicture = std::pair<const char*, int>;
 
-    // Decoding starts once startAfter is ready (at once if it holds none).
-    PicturesDecodedAhead (std::vector<EmbeddedPicture> pictures, std::shared_future<void> startAfter);
+    // Decoding starts at once.
+    explicit PicturesDecodedAhead (std::vector<EmbeddedPicture> pictures);
     ~PicturesDecodedAhead();
 
     // The picture decoded from that data, handed over once, waiting for the
