@@ -210,6 +210,9 @@ namespace app_lifecycle
             }
         }
 
+        if (const auto reason = GraphicalDisplay::whyNoDisplayNamed(); ! reason.empty())
+            return failStart (commandLine, reason);
+
         runningInstance->startingUp();
 
         runningInstance->guiInitialisedByMain = juce::MessageManager::getInstanceWithoutCreating() == nullptr;

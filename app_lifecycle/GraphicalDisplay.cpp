@@ -3,6 +3,8 @@
 
 #include "app_lifecycle/GraphicalDisplay.h"
 
+#include "platform/ErrorOutput.h"
+
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <cstdlib>
@@ -46,11 +48,13 @@ namespace app_lifecycle
         }
     }
 
+    std::string GraphicalDisplay::whyNoDisplayNamed()
+    {
+        return displayName().empty() ? noDisplay : "";
+    }
+
     std::string GraphicalDisplay::startGui()
     {
-        if (displayName().empty())
-            return noDisplay;
-
         std::ostringstream heldBack;
         auto* const errorOutput = std::cerr.rdbuf (heldBack.rdbuf());
 
@@ -59,8 +63,13 @@ namespace app_lifecycle
 
         std::cerr.rdbuf (errorOutput);
 
-        if (const auto held = heldBack.str(); reason.empty() && ! held.empty())
-            std::cerr << held << std::flush;
+        if (auto held = heldBack.str(); reason.empty() && ! held.empty())
+        {
+            if (held.back() == '\n')
+                held.pop_back();
+
+            platform::ErrorOutput::writeLine (held);
+        }
 
         return reason;
     }

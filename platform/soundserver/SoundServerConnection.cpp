@@ -1,10 +1,10 @@
 #include "platform/soundserver/SoundServerConnection.h"
 
+#include "platform/ErrorOutput.h"
 #include "platform/soundserver/ClientFiles.h"
 #include "platform/soundserver/LocalServers.h"
 
 #include <cstdlib>
-#include <iostream>
 
 namespace platform
 {
@@ -142,7 +142,7 @@ namespace platform
             return local;
 
         if (! std::exchange (hasReportedNetworkServer, true))
-            std::cerr << clientName << ": the sound server \"" << named << "\" names no local socket; only sound servers of this machine are used.\n";
+            ErrorOutput::writeLine (std::string (clientName) + ": the sound server \"" + named + "\" names no local socket; only sound servers of this machine are used.");
 
         return {};
     }
@@ -152,7 +152,7 @@ namespace platform
         const auto problem = unreadableClientFile();
 
         if (problem.has_value() && ! std::exchange (hasReportedUnreadableFile, true))
-            std::cerr << clientName << ": " << *problem << "; no sound server is used.\n";
+            ErrorOutput::writeLine (std::string (clientName) + ": " + *problem + "; no sound server is used.");
 
         return ! problem.has_value();
     }

@@ -1,4 +1,5 @@
 #include "../lifecycle/ProbeProcess.h"
+#include "support/PanelWindowSearch.h"
 
 #include <gtest/gtest.h>
 #include <juce_core/juce_core.h>
@@ -57,8 +58,7 @@ TEST (PanelProgram, RunsOnceShowsItsWindowAndQuitsCleanlyOnTheQuitRequest)
     const auto running = startProgram (cache, runningErrors);
     ASSERT_GT (running, 0);
     const juce::ScopeGuard killLeftover { [&] { if (::kill (running, SIGKILL) == 0) ::waitpid (running, nullptr, 0); } };
-    const auto waitForWindow = "timeout 30 xdotool search --sync --onlyvisible --pid " + std::to_string (running) + " >/dev/null";
-    ASSERT_EQ (std::system (waitForWindow.c_str()), 0) << runningErrors.loadFileAsString();
+    ASSERT_TRUE (test_support::findPanelWindow (running, true).has_value()) << runningErrors.loadFileAsString();
     EXPECT_TRUE (cache.getChildFile ("kdar7-volume-panel/quenmarAppLock_K-DAR7 Volume Panel").existsAsFile());
 
     // Refused at the lock, the second start touches no sound server: other

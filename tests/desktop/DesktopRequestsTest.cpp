@@ -149,7 +149,7 @@ namespace
         {
             panel = std::make_unique<ProbeProcess> (arguments, panelEnvironment (cache), PANEL_PROGRAM_PATH);
             ASSERT_TRUE (isOwnedBy (bus, panel->processId()));
-            const auto found = desktop_tests::findPanelWindow (panel->processId(), expectShown);
+            const auto found = test_support::findPanelWindow (panel->processId(), expectShown);
             ASSERT_TRUE (found.has_value());
             window = *found;
         }
@@ -221,7 +221,7 @@ TEST_F (DesktopRequests, OpenAfterAHiddenStartShowsAndRaisesTheWindowFullyLive)
     ASSERT_TRUE (reply.succeeded) << reply.errorMessage;
 
     // Made visible, the window gets a native window of its own.
-    const auto shown = desktop_tests::findPanelWindow (panel->processId(), true);
+    const auto shown = test_support::findPanelWindow (panel->processId(), true);
     ASSERT_TRUE (shown.has_value());
     window = *shown;
     EXPECT_TRUE (test_support::pumpUntil ([&] { return desktop_tests::activeWindow() == window; }, 5000));
@@ -268,7 +268,7 @@ TEST_F (DesktopRequests, WithoutASessionBusItSaysSoOnceAndRunsOnSignals)
     panel = std::make_unique<ProbeProcess> (std::vector<std::string> {},
                                             panelEnvironment (cache, { { "DBUS_SESSION_BUS_ADDRESS", "unix:path=" + cache.path() + "/no-bus" } }),
                                             PANEL_PROGRAM_PATH);
-    const auto found = desktop_tests::findPanelWindow (panel->processId(), true);
+    const auto found = test_support::findPanelWindow (panel->processId(), true);
     ASSERT_TRUE (found.has_value());
     window = *found;
 
@@ -285,7 +285,7 @@ TEST_F (DesktopRequests, WhenAnotherProgramOwnsTheNameItSaysSoAndRunsOnSignals)
 
     CacheFolder otherCache;
     ProbeProcess second ({}, panelEnvironment (otherCache), PANEL_PROGRAM_PATH);
-    const auto secondWindow = desktop_tests::findPanelWindow (second.processId(), true);
+    const auto secondWindow = test_support::findPanelWindow (second.processId(), true);
     ASSERT_TRUE (secondWindow.has_value());
     ASSERT_TRUE (test_support::pumpUntil ([&] { return ! second.errorLines().empty(); }, 5000));
     EXPECT_EQ (bus.ownerOf (panelBusName), first);
@@ -306,7 +306,7 @@ TEST_F (DesktopRequests, ABusThatGoesAwayLeavesItRunningOnSignals)
         SessionBusClient thatBus (*address);
         ASSERT_TRUE (isOwnedBy (thatBus, panel->processId()));
     }
-    const auto found = desktop_tests::findPanelWindow (panel->processId(), true);
+    const auto found = test_support::findPanelWindow (panel->processId(), true);
     ASSERT_TRUE (found.has_value());
     window = *found;
 
@@ -321,8 +321,10 @@ TEST_F (DesktopRequests, WithoutAUsableDisplayItSaysSoAndEndsWithStatusOneLeavin
 {
     // JUCE takes ":0" for an unset or empty DISPLAY: a server answers there.
     auto displayZero = serverAtDisplayZero();
-    // 256 colours, which JUCE cannot draw with.
-    ProbeProcess eightBitServer ({ "-displayfd", "1", "-screen", "0", "640x480x8", "-nolisten", "tcp" }, {}, "Xvfb");
+    // 256 colours, which JUCE cannot draw with. Without -noreset the server
+    // resets as a failed start's last client leaves, and turns the next
+    // connection away meanwhile.
+    ProbeProcess eightBitServer ({ "-displayfd", "1", "-noreset", "-screen", "0", "640x480x8", "-nolisten", "tcp" }, {}, "Xvfb");
     const auto eightBitDisplay = eightBitServer.waitForLine ("", 10000);
     ASSERT_TRUE (eightBitDisplay.has_value());
 

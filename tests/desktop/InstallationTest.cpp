@@ -187,7 +187,7 @@ TEST_F (Installation, ACallToTheNameStartsTheInstalledProgramWhenItIsNotRunning)
     ASSERT_TRUE (started.has_value());
     const juce::ScopeGuard killLeftover { [&] { ::kill (*started, SIGKILL); } };
     EXPECT_EQ (juce::File ("/proc/" + juce::String (*started) + "/exe").getLinkedTarget(), program());
-    EXPECT_TRUE (desktop_tests::findPanelWindow (*started, true).has_value());
+    EXPECT_TRUE (test_support::findPanelWindow (*started, true).has_value());
 
     EXPECT_TRUE (bus.activateAction (panelBusName, "quit").succeeded);
     EXPECT_TRUE (hasEnded (program()));
@@ -203,7 +203,7 @@ TEST_F (Installation, LaunchingTheEntryShowsTheRunningPanelAndItsQuitActionEndsI
 
     lifecycle_tests::ProbeProcess panel ({}, programEnvironment (cache), program().getFullPathName().toStdString());
     ASSERT_TRUE (test_support::pumpUntil ([&] { return bus.ownerOf (panelBusName) == panel.processId(); }, 30000));
-    const auto window = desktop_tests::findPanelWindow (panel.processId(), true);
+    const auto window = test_support::findPanelWindow (panel.processId(), true);
     ASSERT_TRUE (window.has_value());
     test_support::pressCloseBox (*window);
     ASSERT_TRUE (test_support::waitUntilMapped (*window, false));
@@ -238,7 +238,7 @@ TEST_F (Installation, WithoutTheSessionBusOrItsServiceFileTheEntryStartsTheProgr
         const auto started = startedProcess (program());
         ASSERT_TRUE (started.has_value());
         const juce::ScopeGuard killLeftover { [&] { ::kill (*started, SIGKILL); } };
-        EXPECT_TRUE (desktop_tests::findPanelWindow (*started, true).has_value());
+        EXPECT_TRUE (test_support::findPanelWindow (*started, true).has_value());
 
         if (launch.busAddress == busAddress)
         {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "support/PanelWindowSearch.h"
+
 #include <optional>
 #include <string>
 #include <sys/types.h>
@@ -11,10 +13,6 @@ namespace desktop_tests
 
     // How long a reopened window may take to appear.
     constexpr int reopenBoundMilliseconds = 300;
-
-    // The panel window ("K-DAR7") of the process, once there (visible only,
-    // when asked); nothing after 30 seconds.
-    std::optional<unsigned long> findPanelWindow (pid_t pid, bool visibleOnly);
 
     // The window the window manager has made active.
     unsigned long activeWindow();

@@ -2,6 +2,7 @@
 
 #include "Command.h"
 
+#include "support/PanelWindowSearch.h"
 #include "support/XWindowState.h"
 
 #include <csignal>
@@ -13,9 +14,9 @@ namespace end_to_end
         auto variables = environment;
         variables["XDG_CACHE_HOME"] = folder.path();
         process = std::make_unique<lifecycle_tests::ProbeProcess> (std::vector<std::string> {}, variables, PANEL_PROGRAM_PATH);
-        window = runCommand ({ "xdotool", "search", "--sync", "--onlyvisible", "--pid", juce::String (process->processId()) })
-                     .upToFirstOccurrenceOf ("\n", false, false);
-        return window.isNotEmpty();
+        const auto found = test_support::findPanelWindow (process->processId(), true);
+        window = found.has_value() ? juce::String (*found) : juce::String();
+        return found.has_value();
     }
 
     std::optional<int> PanelProcess::quit()

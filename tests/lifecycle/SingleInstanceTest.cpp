@@ -353,6 +353,17 @@ TEST_F (SingleInstanceTest, AFailedStartEndsWithStatusOneWhenNobodyReadsItsError
     EXPECT_EQ (probe.waitForExit (exitTimeout), 1);
 }
 
+// Without a display name the start goes no further than the lock: the
+// application's own start-up work (the panel's pictures) would be wasted.
+TEST_F (SingleInstanceTest, AStartWithoutADisplayNameFailsBeforeTheApplicationStartsUp)
+{
+    ProbeProcess probe ({}, { { "XDG_CACHE_HOME", cache.path() } }, LIFECYCLE_PROBE_PATH, { "env", "-u", "DISPLAY" });
+
+    EXPECT_EQ (probe.waitForExit (exitTimeout), 1);
+    EXPECT_EQ (probe.outputLines(), Lines { "shutdown" });
+    EXPECT_EQ (probe.errorLines(), Lines { "Lifecycle Probe: needs a graphical display, and none could be opened (is DISPLAY set?)" });
+}
+
 TEST_F (SingleInstanceTest, TooFewFileDescriptorsAreReportedAndFailUnlessTheLimitCanBeRaised)
 {
     const struct { const char* limit; bool runs; } rows[] { { "-n 5", false }, { "-n 8", false }, { "-S -n 5", true } };
