@@ -1,15 +1,19 @@
 // One poll of the device object on the sound server that the environment
 // names (run it through bench/poll/run, which starts a private one): the
 // search, then both getters, with the K-DAR7 and a number of extra sinks.
+// Between polls the message loop runs, as in the panel, so the connection
+// hears the server's announcements there.
+#include "platform/coreaudio/AudioHardware.h"
+#include "support/MessagePump.h"
 #include "volume/Traverser.h"
 
 #include <benchmark/benchmark.h>
+#include <juce_gui_basics/juce_gui_basics.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <string>
-#include <thread>
 #include <vector>
 
 namespace
@@ -26,10 +30,7 @@ namespace
 
     void loadSoundDevice()
     {
-        shell ("pactl load-module module-null-sink sink_name=kdar7_out "
-               "\"sink_properties='device.description=\\\"Quenmar K-DAR7 Sound Device\\\"'\" >/dev/null");
-        shell ("pactl load-module module-null-source source_name=kdar7_in "
-               "'description=\"Quenmar K-DAR7 Sound Device\"' >/dev/null");
+        shell (SCRIPTS_FOLDER "/stand-in-device load >/dev/null");
     }
 
     void loadExtraSinksUpTo (int count)
@@ -38,34 +39,34 @@ namespace
             shell ("pactl load-module module-null-sink sink_name=extra" + std::to_string (extraSinksLoaded) + " >/dev/null");
     }
 
-    // The first polls after many sinks came may go to fetching them.
-    bool waitUntilFound (volume::Traverser& traverser)
+    UInt32 deviceCount()
     {
-        for (int attempt = 0; attempt < 50; ++attempt)
-        {
-            bool input = false, output = false;
-
-            if (traverser.isDeviceConnected (input, output) && input && output)
-                return true;
-
-            std::this_thread::sleep_for (std::chrono::milliseconds (200));
-        }
-
-        return false;
+        UInt32 size = 0;
+        AudioHardwareGetPropertyInfo (kAudioHardwarePropertyDevices, &size, nullptr);
+        return size / (UInt32) sizeof (AudioDeviceID);
     }
 
-    // The panel polls every two seconds; polls here come closer, but with a
-    // pause of ten times their own length, so the device object's budget for
-    // waiting on the server is never what the figures measure, and of at
-    // least 5 ms, so that each poll asks the server as the panel's does.
+    // Until the connection has heard of the K-DAR7's two sides and every
+    // extra sink, so that each poll searches them all.
+    bool waitUntilFound (volume::Traverser& traverser, int extraSinks)
+    {
+        return test_support::pumpUntil ([&] {
+            bool input = false, output = false;
+            return traverser.isDeviceConnected (input, output) && input && output && deviceCount() >= (UInt32) extraSinks + 2;
+        }, 10000);
+    }
+
+    // The panel polls every two seconds; polls here come closer, with the
+    // message loop run between them for ten times their own length, and at
+    // least 5 ms.
     void poll (benchmark::State& state)
     {
         loadExtraSinksUpTo ((int) state.range (0));
         volume::Traverser traverser (deviceName, 2, 2);
         std::vector<double> milliseconds;
 
-        if (! waitUntilFound (traverser))
-            state.SkipWithError ("the K-DAR7 was not found");
+        if (! waitUntilFound (traverser, (int) state.range (0)))
+            state.SkipWithError ("the K-DAR7 or an extra sink was not found");
 
         for (auto _ : state)
         {
@@ -86,7 +87,7 @@ namespace
             state.SetIterationTime (took.count() / 1000.0);
 
             state.PauseTiming();
-            std::this_thread::sleep_for (std::max<std::chrono::duration<double, std::milli>> (took * 10, std::chrono::milliseconds (5)));
+            test_support::pumpMessages (std::max (5, (int) (took.count() * 10)));
             state.ResumeTiming();
         }
 
@@ -104,6 +105,7 @@ BENCHMARK (poll)->ArgName ("extra_sinks")->Arg (1)->Arg (8)->Arg (64)->Arg (256)
 int main (int argc, char** argv)
 {
     benchmark::Initialize (&argc, argv);
+    const juce::ScopedJuceInitialiser_GUI juce;
     loadSoundDevice();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -10,10 +10,19 @@
 // program starts, so no polling step blurs the figure.
 //
 // close: asks the window manager to close the window, as its close box does.
+//
+// drag: presses the first button at (X, FROM) in the window, moves the
+// pointer along the column at 1 pixel a millisecond to TO and back, again
+// and again, for at least SECONDS, and releases it on arriving at TO.
+// Prints "<moves> <press ms> <release ms>" on the monotonic clock. A late
+// wake skips to where the pointer should be by then, so the speed holds.
 
 #include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -142,17 +151,86 @@ namespace
         XSync (display, False);
         return 0;
     }
+
+    void sleepUntil (double milliseconds)
+    {
+        const timespec until { (time_t) (milliseconds / 1000.0), (long) (std::fmod (milliseconds, 1000.0) * 1.0e6) };
+        while (clock_nanosleep (CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {}
+    }
+
+    // The row of the pointer that sweeps between the two rows at 1 pixel a
+    // millisecond, the given time after it left the first.
+    int sweptRow (int from, int to, long elapsed)
+    {
+        const long span = std::abs (to - from);
+        const long along = elapsed % (2 * span);
+        const long offset = along <= span ? along : 2 * span - along;
+        return from + (int) (to > from ? offset : -offset);
+    }
+
+    int drag (Display* display, char** argv)
+    {
+        const auto window = (::Window) std::strtoul (argv[0], nullptr, 0);
+        const int x = std::atoi (argv[1]), from = std::atoi (argv[2]), to = std::atoi (argv[3]);
+        const long span = std::abs (to - from);
+        if (span == 0)
+            return 2;
+
+        // Whole sweeps there and back, and a last one there.
+        const long sweeps = (long) (std::atof (argv[4]) * 1000.0) / (2 * span);
+        const long duration = (2 * sweeps + 1) * span;
+
+        const auto root = DefaultRootWindow (display);
+        int rootX = 0, rootY = 0;
+        ::Window child = 0;
+        if (! XTranslateCoordinates (display, window, root, x, from, &rootX, &rootY, &child))
+        {
+            std::fprintf (stderr, "kdar7-x-probe: no window %s\n", argv[0]);
+            return 1;
+        }
+
+        const int top = rootY - from;
+        XTestFakeMotionEvent (display, -1, rootX, rootY, CurrentTime);
+        XSync (display, False);
+        usleep (50000);
+
+        const auto start = nowMilliseconds();
+        XTestFakeButtonEvent (display, 1, True, CurrentTime);
+        XFlush (display);
+        long moves = 0, elapsed = 0;
+
+        for (int row = from; elapsed < duration;)
+        {
+            sleepUntil (start + (double) elapsed + 1.0);
+            elapsed = std::min (duration, (long) (nowMilliseconds() - start));
+            const auto next = sweptRow (from, to, elapsed);
+            if (next == row)
+                continue;
+
+            row = next;
+            XTestFakeMotionEvent (display, -1, rootX, top + row, CurrentTime);
+            XFlush (display);
+            ++moves;
+        }
+
+        XTestFakeButtonEvent (display, 1, False, CurrentTime);
+        XSync (display, False);
+        std::printf ("%ld %.2f %.2f\n", moves, start, nowMilliseconds());
+        return 0;
+    }
 }
 
 int main (int argc, char** argv)
 {
     const bool map = argc >= 3 && std::strcmp (argv[1], "map") == 0;
     const bool close = argc == 3 && std::strcmp (argv[1], "close") == 0;
+    const bool dragging = argc == 7 && std::strcmp (argv[1], "drag") == 0;
 
-    if (! map && ! close)
+    if (! map && ! close && ! dragging)
     {
         std::fprintf (stderr, "usage: kdar7-x-probe map PROGRAM [ARGUMENT...]\n"
-                              "       kdar7-x-probe close WINDOW\n");
+                              "       kdar7-x-probe close WINDOW\n"
+                              "       kdar7-x-probe drag WINDOW X FROM TO SECONDS\n");
         return 2;
     }
 
@@ -162,6 +240,9 @@ int main (int argc, char** argv)
         std::fprintf (stderr, "kdar7-x-probe: cannot open the display\n");
         return 1;
     }
+
+    if (dragging)
+        return drag (display, argv + 2);
 
     return map ? timeMap (display, argv + 2) : pressCloseBox (display, argv[2]);
 }

@@ -303,7 +303,7 @@ TEST_F (ServerFaultTest, AServerThatAcceptsAndNeverAnswersHoldsUpOnlyTheFirstRea
 TEST_F (ServerFaultTest, AnotherProgramsStormNeitherUnplugsTheDeviceNorHoldsUpTheMessageThread)
 {
     loadSink ("swept", "Swept");
-    auto churn = std::async (std::launch::async, [] { return run (std::string (SOUND_SERVER_CHURN_PROGRAM) + " swept 5"); });
+    auto churn = std::async (std::launch::async, [] { return run (std::string (SOUND_SERVER_CHURN_PROGRAM) + " storm swept 5"); });
     const LatenessWatch watch;
     int polls = 0, unplugged = 0;
 
