@@ -170,10 +170,22 @@ namespace platform
         if (! kind.has_value())
             return;
 
-        if ((event & PA_SUBSCRIPTION_EVENT_TYPE_MASK) == PA_SUBSCRIPTION_EVENT_REMOVE)
-            forget ({ *kind, index });
-        else
-            fetch ({ *kind, index });
+        const ServerObjectRef object { *kind, index };
+
+        switch (event & PA_SUBSCRIPTION_EVENT_TYPE_MASK)
+        {
+            case PA_SUBSCRIPTION_EVENT_REMOVE: forget (object); break;
+            case PA_SUBSCRIPTION_EVENT_CHANGE: if (! isKnownMonitor (object)) fetch (object); break;
+            default:                           fetch (object); break;
+        }
+    }
+
+    // Of a monitor only its coming and going count: no search reads its
+    // levels or names, and a sink's change announces its monitor's too.
+    bool ServerPicture::isKnownMonitor (ServerObjectRef object)
+    {
+        const auto* known = shownNode (object);
+        return known != nullptr && known->isMonitor;
     }
 
     void ServerPicture::fetch (ServerObjectRef object)

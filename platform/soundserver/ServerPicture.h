@@ -73,6 +73,7 @@ namespace platform
         bool failed = false;
 
         void follow (pa_subscription_event_type_t event, UInt32 index);
+        bool isKnownMonitor (ServerObjectRef object);
         void fetch (ServerObjectRef object);
         pa_operation* requestOf (ServerObjectRef object, Fetch& fetch);
         void fetchEnded (Fetch& fetch, FetchEnd end);
