@@ -1,38 +1,14 @@
+#include "support/LatenessWatch.h"
 #include "volume_panel/volume_panel/Application.h"
 
 #include <juce_gui_basics/juce_gui_basics.h>
 
 // The panel program with a watch on its own message thread. At shutdown it
 // writes to the file named by KDAR7_SOAK_REPORT how late the watch's timer
-// fired at worst (the longest the thread was kept from its messages) and
+// fired at worst (the longest the thread was kept from its events) and
 // what the window's four controls show.
 namespace
 {
-    class LatenessWatch : private juce::Timer
-    {
-    public:
-        void start()
-        {
-            lastCall = juce::Time::getMillisecondCounterHiRes();
-            startTimer (interval);
-        }
-
-        double getLongestLateness() const { return longestLateness; }
-
-    private:
-        static constexpr int interval = 20;
-
-        void timerCallback() override
-        {
-            const auto now = juce::Time::getMillisecondCounterHiRes();
-            longestLateness = juce::jmax (longestLateness, now - lastCall - interval);
-            lastCall = now;
-        }
-
-        double lastCall = 0.0;
-        double longestLateness = 0.0;
-    };
-
     juce::Component* findByName (juce::Component& parent, const juce::String& name)
     {
         for (auto* child : parent.getChildren())
@@ -86,24 +62,26 @@ namespace
         void initialise (const juce::StringArray& arguments) override
         {
             VolumeApplication::initialise (arguments);
-            watch.start();
+            watch = std::make_unique<test_support::LatenessWatch>();
         }
 
         void shutdown() override
         {
             const auto reportPath = juce::SystemStats::getEnvironmentVariable ("KDAR7_SOAK_REPORT", {});
 
-            if (reportPath.isNotEmpty())
+            if (reportPath.isNotEmpty() && watch != nullptr)
                 juce::File (reportPath).replaceWithText ("longest_lateness_ms "
-                                                         + juce::String (watch.getLongestLateness(), 1) + "\n"
+                                                         + juce::String (std::chrono::duration<double, std::milli> (watch->longest()).count(), 1) + "\n"
                                                          + describeControls(),
                                                          false, false, "\n");
 
+            // Its descriptor leaves the event loop while the loop is there.
+            watch.reset();
             VolumeApplication::shutdown();
         }
 
     private:
-        LatenessWatch watch;
+        std::unique_ptr<test_support::LatenessWatch> watch;
     };
 }
 

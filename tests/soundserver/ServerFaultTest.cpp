@@ -1,6 +1,7 @@
 #include "SoundServerTestSupport.h"
 
 #include "platform/soundserver/SoundServerAudioLayer.h"
+#include "support/LatenessWatch.h"
 #include "support/MessagePump.h"
 #include "volume/Traverser.h"
 
@@ -9,12 +10,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <fstream>
 #include <future>
 #include <iostream>
 #include <thread>
 #include <sys/socket.h>
-#include <sys/timerfd.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -71,59 +70,6 @@ namespace
     {
         return eventually ([&] { const auto result = poll (traverser); return ! result.inputConnected && ! result.outputConnected; });
     }
-
-    // The longest a timer on the message thread was kept from firing: how
-    // long the thread went without handling an event. The kernel's timer
-    // wakes the thread itself, with no thread of the framework's between.
-    // The time the thread was ready to run but waited for a core is left
-    // out: a loaded machine adds it, whatever the code does.
-    class LatenessWatch
-    {
-    public:
-        LatenessWatch()
-        {
-            const itimerspec every { { 0, interval.count() * 1000000 }, { 0, interval.count() * 1000000 } };
-            ::timerfd_settime (timer, 0, &every, nullptr);
-            juce::LinuxEventLoop::registerFdCallback (timer, [this] (int) { fired(); });
-        }
-
-        ~LatenessWatch()
-        {
-            juce::LinuxEventLoop::unregisterFdCallback (timer);
-            ::close (timer);
-        }
-
-        Clock::duration longest() const { return worst; }
-
-    private:
-        static constexpr std::chrono::milliseconds interval { 10 };
-
-        // The kernel's count for the calling thread; zero where the kernel
-        // keeps none.
-        static Clock::duration waitedForACore()
-        {
-            std::ifstream schedulerStatistics ("/proc/thread-self/schedstat");
-            unsigned long long running = 0, waiting = 0;
-            schedulerStatistics >> running >> waiting;
-            return std::chrono::nanoseconds (waiting);
-        }
-
-        void fired()
-        {
-            uint64_t expirations = 0;
-            [[maybe_unused]] const auto bytes = ::read (timer, &expirations, sizeof (expirations));
-            const auto now = Clock::now();
-            const auto waited = waitedForACore();
-            worst = std::max (worst, now - last - interval - (waited - lastWaited));
-            last = now;
-            lastWaited = waited;
-        }
-
-        const int timer = ::timerfd_create (CLOCK_MONOTONIC, TFD_NONBLOCK | TFD_CLOEXEC);
-        Clock::time_point last = Clock::now();
-        Clock::duration lastWaited = waitedForACore();
-        Clock::duration worst {};
-    };
 
     // A socket that takes connections and never says a word, as a server
     // that hangs after accepting would.
@@ -241,7 +187,7 @@ TEST_F (ServerFaultTest, AServerStoppedPastTheWaitForAnswersHoldsUpNothingAndThe
     std::this_thread::sleep_for (100ms);
     const auto pid = serverPid();
     ::kill (pid, SIGSTOP);
-    const LatenessWatch watch;
+    const test_support::LatenessWatch watch;
     Clock::duration longestCall {};
     float level = 0.0f;
 
@@ -304,7 +250,7 @@ TEST_F (ServerFaultTest, AnotherProgramsStormNeitherUnplugsTheDeviceNorHoldsUpTh
 {
     loadSink ("swept", "Swept");
     auto churn = std::async (std::launch::async, [] { return run (std::string (SOUND_SERVER_CHURN_PROGRAM) + " storm swept 5"); });
-    const LatenessWatch watch;
+    const test_support::LatenessWatch watch;
     int polls = 0, unplugged = 0;
 
     while (churn.wait_for (0s) != std::future_status::ready)
