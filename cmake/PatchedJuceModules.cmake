@@ -102,9 +102,15 @@ kdar7_copy_juce_module(juce_events PATCHES
 kdar7_copy_juce_module(juce_data_structures)
 kdar7_copy_juce_module(juce_graphics PATCHES ${KDAR7_JUCE_PATCHES_DIR}/image-cache-and-opaque-picture-rows.patch)
 kdar7_copy_juce_module(juce_gui_basics PATCHES
+    ${KDAR7_JUCE_PATCHES_DIR}/component-peer-tells-of-vblank-listeners.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-dark-mode-asked-on-demand.patch
-    ${KDAR7_JUCE_PATCHES_DIR}/linux-idle-vblank-timer.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-settings-helpers-quick-wait.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-unusable-display-closed.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-window-flushes-its-requests.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-window-hidden-not-painted.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-window-opaque-buffer-not-cleared.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-window-refresh-rate-compared-in-ms.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-window-refresh-timer-on-demand.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-window-repaint-painted-from-message.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-x-events-read-by-round-trips.patch
     ${KDAR7_JUCE_PATCHES_DIR}/top-level-focus-checks-settle.patch)
