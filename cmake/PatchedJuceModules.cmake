@@ -4,18 +4,18 @@
 # - juce_gui_basics: JUCE 7 gives every Linux window a timer at the display's
 #   refresh rate that runs as long as the window exists, so an idle panel woke
 #   the CPU hundreds of times a second; patched, it runs only while a stream of
-#   repaints needs pacing or someone listens for vblanks, and a single repaint
-#   is painted from a message. At start-up it ran a helper program for the
-#   desktop's theme that nothing asked for, and waited for such helpers in
-#   2 ms steps; patched, the theme is asked for when wanted and a helper's end
-#   is seen within 0.1 ms. It checked the active window every 1.7 s forever;
-#   patched, the checks follow each change of focus and then stop. X events
-#   that a round trip read into Xlib's queue waited there for the next data
-#   on the socket, seconds or for good (a loss of focus unseen in 1 of 5
-#   runs of the focus test under load); patched, the loop handles them
-#   before it sleeps. A display whose screen it cannot draw on (8-bit) it kept
-#   open, leaking the connection, and found screens there for windows that
-#   never appear; patched, it closes it as one that does not answer;
+#   repaints needs pacing or someone listens for vblanks (ComponentPeer tells
+#   the window of listeners), its period is compared in the right unit, a
+#   single repaint is painted from a message, and the window flushes its X
+#   requests itself, as no tick does it. The window paints nothing while
+#   setVisible has it hidden, and does not clear an opaque component's back
+#   buffer. It checked the active window every 1.7 s forever; patched, the
+#   checks follow each change of focus and then stop. X events that a round
+#   trip read into Xlib's queue waited there for the next data on the socket,
+#   seconds or for good; patched, the loop handles them before it sleeps. A
+#   display whose screen it cannot draw on (8-bit) it kept open, leaking the
+#   connection; patched, it closes it as one that does not answer. Each
+#   patch's header says what it saves;
 # - juce_events: the timer thread woke every 100 ms whatever its timers'
 #   periods, only to keep the approximate clock fresh; patched, it sleeps until
 #   its first timer is due and the message loop refreshes that clock. A file
@@ -102,9 +102,13 @@ kdar7_copy_juce_module(juce_events PATCHES
 kdar7_copy_juce_module(juce_data_structures)
 kdar7_copy_juce_module(juce_graphics PATCHES ${KDAR7_JUCE_PATCHES_DIR}/image-cache-and-opaque-picture-rows.patch)
 kdar7_copy_juce_module(juce_gui_basics PATCHES
-    ${KDAR7_JUCE_PATCHES_DIR}/linux-dark-mode-asked-on-demand.patch
-    ${KDAR7_JUCE_PATCHES_DIR}/linux-idle-vblank-timer.patch
-    ${KDAR7_JUCE_PATCHES_DIR}/linux-settings-helpers-quick-wait.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/component-peer-tells-of-vblank-listeners.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-unusable-display-closed.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-window-flushes-its-requests.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-window-hidden-not-painted.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-window-opaque-buffer-not-cleared.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-window-refresh-rate-compared-in-ms.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-window-refresh-timer-on-demand.patch
+    ${KDAR7_JUCE_PATCHES_DIR}/linux-window-repaint-painted-from-message.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-x-events-read-by-round-trips.patch
     ${KDAR7_JUCE_PATCHES_DIR}/top-level-focus-checks-settle.patch)
