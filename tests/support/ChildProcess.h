@@ -6,43 +6,46 @@
 #include <sys/types.h>
 #include <vector>
 
-namespace lifecycle_tests
+namespace test_support
 {
-    // The test program on the lifecycle layer (or another program), run as
-    // a child process with its standard output and error captured line by
-    // line.
-    class ProbeProcess
+    // A program run as a child process of the test, its standard output
+    // and error captured; killed if it still runs when this goes.
+    class ChildProcess
     {
     public:
-        // Starts the program (the probe unless given) with these arguments
-        // and these environment variables put into the test's own
-        // environment, through the launcher's words when given (a command
-        // that runs the rest, such as "env -u HOME" or "prlimit --nofile=6").
-        ProbeProcess (const std::vector<std::string>& arguments,
+        // Starts the program with these arguments and these environment
+        // variables put into the test's own environment, through the
+        // launcher's words when given (a command that runs the rest, such
+        // as "env -u HOME" or "prlimit --nofile=6"). Throws when no process
+        // could be made; a program that cannot be found ends at once with
+        // status 127 and says so on its error output.
+        ChildProcess (const std::vector<std::string>& arguments,
                       const std::map<std::string, std::string>& environment,
-                      const std::string& program = LIFECYCLE_PROBE_PATH,
+                      const std::string& program,
                       const std::vector<std::string>& launcher = {});
 
-        // Kills the probe if it still runs.
-        ~ProbeProcess();
+        ~ChildProcess();
 
-        ProbeProcess (const ProbeProcess&) = delete;
-        ProbeProcess& operator= (const ProbeProcess&) = delete;
+        ChildProcess (const ChildProcess&) = delete;
+        ChildProcess& operator= (const ChildProcess&) = delete;
 
-        // Waits until the probe has printed `occurrence` lines starting with
-        // the prefix and returns the last of them; nothing when the time ran
-        // out or the probe ended first.
+        // Waits until the program has printed `occurrence` lines starting
+        // with the prefix and returns the last of them; nothing when the
+        // time ran out or the program ended first.
         std::optional<std::string> waitForLine (const std::string& prefix, int timeoutMilliseconds, int occurrence = 1);
 
         // Waits for the end; the exit status, or nothing when the time ran
-        // out or a signal ended the probe.
+        // out or a signal ended the program.
         std::optional<int> waitForExit (int timeoutMilliseconds);
 
         bool isRunning();
         void sendSignal (int signalNumber);
         pid_t processId() const noexcept            { return pid; }
 
+        // What it printed so far: its whole lines, all of it, and its errors.
         const std::vector<std::string>& outputLines();
+        std::string output();
+        std::string errorOutput();
         std::vector<std::string> errorLines();
         int countOf (const std::string& line);
 
@@ -54,7 +57,7 @@ namespace lifecycle_tests
         int outputPipe = -1;
         int errorPipe = -1;
         std::string pendingOutput;
-        std::string errorOutput;
+        std::string errorText;
         std::vector<std::string> lines;
         std::optional<int> waitStatus;
     };
