@@ -131,7 +131,7 @@ namespace volume
         {
             if (nameOf (id, outputScope) == deviceName)
             {
-                matchOutput (id);
+                match (output, id);
 
                 if (inputMatched)
                     return;
@@ -141,7 +141,7 @@ namespace volume
 
             if (nameOf (id, inputScope) == inputDeviceName)
             {
-                matchInput (id);
+                match (input, id);
 
                 if (outputMatched)
                     return;
@@ -153,39 +153,23 @@ namespace volume
 
     // A master volume that exists but cannot be set still counts as the
     // output's control: the side is then unconnected, its channels unprobed.
-    void Traverser::Impl::matchOutput (AudioDeviceID id)
+    // On the input side it counts as absent, and the channels are tried
+    // instead.
+    void Traverser::Impl::match (Side& side, AudioDeviceID id)
     {
-        output.deviceId = id;
+        side.deviceId = id;
 
-        const auto masterVolume = probe (id, masterElement, outputScope, kAudioDevicePropertyVolumeScalar);
-        output.usesMasterVolume = masterVolume.exists;
+        const auto masterVolume = probe (id, masterElement, side.isInput, kAudioDevicePropertyVolumeScalar);
+        side.usesMasterVolume = side.isInput ? masterVolume.settable : masterVolume.exists;
 
-        const auto masterMute = probe (id, masterElement, outputScope, kAudioDevicePropertyMute);
-        output.usesMasterMute = masterMute.exists;
-        output.hasMute = masterMute.settable;
+        const auto masterMute = probe (id, masterElement, side.isInput, kAudioDevicePropertyMute);
+        side.usesMasterMute = masterMute.exists;
+        side.hasMute = masterMute.settable;
 
-        output.connected = masterVolume.settable;
+        side.connected = masterVolume.settable;
 
-        if (! masterVolume.exists)
-            output.connected = probeChannels (output);
-    }
-
-    // On the input side a master volume that cannot be set counts as absent,
-    // and the channels are tried instead.
-    void Traverser::Impl::matchInput (AudioDeviceID id)
-    {
-        input.deviceId = id;
-
-        input.usesMasterVolume = probe (id, masterElement, inputScope, kAudioDevicePropertyVolumeScalar).settable;
-
-        const auto masterMute = probe (id, masterElement, inputScope, kAudioDevicePropertyMute);
-        input.usesMasterMute = masterMute.exists;
-        input.hasMute = masterMute.settable;
-
-        input.connected = input.usesMasterVolume;
-
-        if (! input.usesMasterVolume)
-            input.connected = probeChannels (input);
+        if (! side.usesMasterVolume)
+            side.connected = probeChannels (side);
     }
 
     // True when every channel 1 to n has a settable volume (so also for no

@@ -44,8 +44,7 @@ namespace volume
         void writeSide (Side& side, Float32 level, bool mute);
 
     private:
-        void matchOutput (AudioDeviceID id);
-        void matchInput (AudioDeviceID id);
+        static void match (Side& side, AudioDeviceID id);
         static bool probeChannels (Side& side);
         static Float32 readLevel (const Side& side);
 
