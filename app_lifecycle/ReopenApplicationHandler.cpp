@@ -1,7 +1,6 @@
 #include "app_lifecycle/ReopenApplicationHandler.h"
 
 #include "app_lifecycle/MainWindowRecord.h"
-#include "app_lifecycle/PendingWindowRequests.h"
 
 namespace app_lifecycle
 {
@@ -38,10 +37,6 @@ namespace app_lifecycle
 
         if (! window.isVisible())
             window.setVisible (true);
-
-        // The request came from outside the window system: without this the
-        // window would appear only with the framework's next X traffic.
-        PendingWindowRequests::sendNow();
     }
 
     juce::ComponentPeer* ReopenApplicationHandler::livePeerWithId (juce::uint32 uniqueId)

@@ -6,10 +6,7 @@
 include(${CMAKE_CURRENT_LIST_DIR}/PatchedJuceModules.cmake)
 include(${CMAKE_CURRENT_LIST_DIR}/FrameworkWarnings.cmake)
 
-set(KDAR7_SKIN_PICTURES_CMAKE ${CMAKE_SOURCE_DIR}/volume_skin/kdar7_volume_skin/Pictures.cmake)
-if(EXISTS ${KDAR7_SKIN_PICTURES_CMAKE})
-    include(${KDAR7_SKIN_PICTURES_CMAKE})
-endif()
+include(${CMAKE_SOURCE_DIR}/volume_skin/kdar7_volume_skin/Pictures.cmake)
 
 file(GLOB_RECURSE KDAR7_CORE_SOURCES CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/platform/*.cpp
@@ -37,8 +34,7 @@ target_compile_definitions(kdar7_core PUBLIC
     JUCE_USE_CURL=0
     JUCE_DISPLAY_SPLASH_SCREEN=0
     JUCE_REPORT_APP_USAGE=0
-    JUCE_STANDALONE_APPLICATION=1
-    JUCE_SILENCE_XCODE_15_LINKER_WARNING=1)
+    JUCE_STANDALONE_APPLICATION=1)
 
 target_link_libraries(kdar7_core
     PRIVATE
@@ -50,11 +46,8 @@ target_link_libraries(kdar7_core
     PUBLIC
         juce::juce_recommended_config_flags
         juce::juce_recommended_warning_flags
-        PkgConfig::IMAGE_LIBS)
-
-if(TARGET kdar7_skin_pictures)
-    target_link_libraries(kdar7_core PUBLIC kdar7_skin_pictures)
-endif()
+        PkgConfig::IMAGE_LIBS
+        kdar7_skin_pictures)
 
 target_compile_definitions(kdar7_core INTERFACE
     $<TARGET_PROPERTY:kdar7_core,COMPILE_DEFINITIONS>)

@@ -19,8 +19,8 @@ namespace volume
     bool Traverser::isDeviceConnected (bool& inputConnected, bool& outputConnected)
     {
         impl->refresh();
-        inputConnected = impl->inputConnected;
-        outputConnected = impl->outputConnected;
+        inputConnected = impl->input.connected;
+        outputConnected = impl->output.connected;
         return inputConnected || outputConnected;
     }
 
@@ -32,22 +32,22 @@ namespace volume
     float Traverser::getInputVolume (bool& muted)
     {
         impl->refresh();
-        return impl->readSide (impl->inputSide(), muted);
+        return impl->readSide (impl->input, muted);
     }
 
     float Traverser::getOutputVolume (bool& muted)
     {
         impl->refresh();
-        return impl->readSide (impl->outputSide(), muted);
+        return impl->readSide (impl->output, muted);
     }
 
     void Traverser::setInputVolume (float level, bool mute)
     {
-        impl->writeSide (impl->inputSide(), level, mute);
+        impl->writeSide (impl->input, level, mute);
     }
 
     void Traverser::setOutputVolume (float level, bool mute)
     {
-        impl->writeSide (impl->outputSide(), level, mute);
+        impl->writeSide (impl->output, level, mute);
     }
 }

@@ -105,30 +105,24 @@ namespace volume
     const juce::String Traverser::Impl::builtInInputDeviceName ("Built-in Input");
 
     Traverser::Impl::Impl (const juce::String& name, int inputChannelCount, int outputChannelCount)
-        : deviceName (name),
-          inputDeviceName (name == builtInOutputDeviceName ? builtInInputDeviceName : name),
-          numInputChannels (inputChannelCount),
-          numOutputChannels (outputChannelCount)
+        : input (inputChannelCount, inputScope),
+          output (outputChannelCount, outputScope),
+          deviceName (name),
+          inputDeviceName (name == builtInOutputDeviceName ? builtInInputDeviceName : name)
     {
     }
 
-    Traverser::Impl::Side Traverser::Impl::inputSide()
+    Traverser::Impl::Side::Side (int channelCount, Boolean inputScope)
+        : numChannels (channelCount),
+          isInput (inputScope)
     {
-        return { inputDeviceId, inputConnected, inputHasMute, inputSavedVolume, inputSoftMuted,
-                 inputUsesMasterVolume, inputUsesMasterMute, numInputChannels, inputScope };
-    }
-
-    Traverser::Impl::Side Traverser::Impl::outputSide()
-    {
-        return { outputDeviceId, outputConnected, outputHasMute, outputSavedVolume, outputSoftMuted,
-                 outputUsesMasterVolume, outputUsesMasterMute, numOutputChannels, outputScope };
     }
 
     //==============================================================================
     void Traverser::Impl::refresh()
     {
-        inputConnected = false;
-        outputConnected = false;
+        input.connected = false;
+        output.connected = false;
 
         bool outputMatched = false;
         bool inputMatched = false;
@@ -137,7 +131,7 @@ namespace volume
         {
             if (nameOf (id, outputScope) == deviceName)
             {
-                matchOutput (id);
+                match (output, id);
 
                 if (inputMatched)
                     return;
@@ -147,7 +141,7 @@ namespace volume
 
             if (nameOf (id, inputScope) == inputDeviceName)
             {
-                matchInput (id);
+                match (input, id);
 
                 if (outputMatched)
                     return;
@@ -159,45 +153,29 @@ namespace volume
 
     // A master volume that exists but cannot be set still counts as the
     // output's control: the side is then unconnected, its channels unprobed.
-    void Traverser::Impl::matchOutput (AudioDeviceID id)
+    // On the input side it counts as absent, and the channels are tried
+    // instead.
+    void Traverser::Impl::match (Side& side, AudioDeviceID id)
     {
-        outputDeviceId = id;
+        side.deviceId = id;
 
-        const auto masterVolume = probe (id, masterElement, outputScope, kAudioDevicePropertyVolumeScalar);
-        outputUsesMasterVolume = masterVolume.exists;
+        const auto masterVolume = probe (id, masterElement, side.isInput, kAudioDevicePropertyVolumeScalar);
+        side.usesMasterVolume = side.isInput ? masterVolume.settable : masterVolume.exists;
 
-        const auto masterMute = probe (id, masterElement, outputScope, kAudioDevicePropertyMute);
-        outputUsesMasterMute = masterMute.exists;
-        outputHasMute = masterMute.settable;
+        const auto masterMute = probe (id, masterElement, side.isInput, kAudioDevicePropertyMute);
+        side.usesMasterMute = masterMute.exists;
+        side.hasMute = masterMute.settable;
 
-        outputConnected = masterVolume.settable;
+        side.connected = masterVolume.settable;
 
-        if (! masterVolume.exists)
-            outputConnected = probeChannels (outputSide());
-    }
-
-    // On the input side a master volume that cannot be set counts as absent,
-    // and the channels are tried instead.
-    void Traverser::Impl::matchInput (AudioDeviceID id)
-    {
-        inputDeviceId = id;
-
-        inputUsesMasterVolume = probe (id, masterElement, inputScope, kAudioDevicePropertyVolumeScalar).settable;
-
-        const auto masterMute = probe (id, masterElement, inputScope, kAudioDevicePropertyMute);
-        inputUsesMasterMute = masterMute.exists;
-        inputHasMute = masterMute.settable;
-
-        inputConnected = inputUsesMasterVolume;
-
-        if (! inputUsesMasterVolume)
-            inputConnected = probeChannels (inputSide());
+        if (! side.usesMasterVolume)
+            side.connected = probeChannels (side);
     }
 
     // True when every channel 1 to n has a settable volume (so also for no
     // channels); without a master mute, the side has a mute only when every
     // channel visited has a settable one.
-    bool Traverser::Impl::probeChannels (const Side& side)
+    bool Traverser::Impl::probeChannels (Side& side)
     {
         const bool probeMutes = ! side.usesMasterMute;
 
@@ -248,7 +226,7 @@ namespace volume
 
     float Traverser::Impl::readSide (const Side& side, bool& isMuted) const
     {
-        if (! inputConnected && ! outputConnected)
+        if (! input.connected && ! output.connected)
             return 0.0f;
 
         if (side.hasMute)
@@ -274,7 +252,7 @@ namespace volume
         return level;
     }
 
-    void Traverser::Impl::writeSide (const Side& side, Float32 level, bool mute)
+    void Traverser::Impl::writeSide (Side& side, Float32 level, bool mute)
     {
         if (side.hasMute)
         {

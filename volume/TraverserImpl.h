@@ -12,56 +12,40 @@ namespace volume
     {
         Impl (const juce::String& name, int inputChannelCount, int outputChannelCount);
 
-        AudioDeviceID inputDeviceId = 0;
-        AudioDeviceID outputDeviceId = 0;
-        bool inputConnected = false;
-        bool outputConnected = false;
-        bool inputHasMute = false;
-        bool outputHasMute = false;
-        Float32 inputSavedVolume = 1.0f;
-        Float32 outputSavedVolume = 1.0f;
-        bool inputSoftMuted = false;
-        bool outputSoftMuted = false;
-        bool inputUsesMasterVolume = true;
-        bool outputUsesMasterVolume = true;
-        bool inputUsesMasterMute = true;
-        bool outputUsesMasterMute = true;
-        juce::String deviceName;
-        juce::String inputDeviceName;
-        int numInputChannels;
-        int numOutputChannels;
-
-        static const juce::String builtInOutputDeviceName;
-        static const juce::String builtInInputDeviceName;
-
-        // The fields of one side, so that both sides share one algorithm.
+        // One side's state; both sides share one algorithm.
         struct Side
         {
-            AudioDeviceID& deviceId;
-            bool& connected;
-            bool& hasMute;
-            Float32& savedVolume;
-            bool& softMuted;
-            bool& usesMasterVolume;
-            bool& usesMasterMute;
+            Side (int channelCount, Boolean inputScope);
+
+            AudioDeviceID deviceId = 0;
+            bool connected = false;
+            bool hasMute = false;
+            Float32 savedVolume = 1.0f;
+            bool softMuted = false;
+            bool usesMasterVolume = true;
+            bool usesMasterMute = true;
             const int numChannels;
             const Boolean isInput;
         };
 
-        Side inputSide();
-        Side outputSide();
+        Side input;
+        Side output;
+        juce::String deviceName;
+        juce::String inputDeviceName;
+
+        static const juce::String builtInOutputDeviceName;
+        static const juce::String builtInInputDeviceName;
 
         // The device search: clears both connected flags, then takes each
         // side's id and capabilities from the device whose name matches.
         void refresh();
 
         float readSide (const Side& side, bool& isMuted) const;
-        void writeSide (const Side& side, Float32 level, bool mute);
+        void writeSide (Side& side, Float32 level, bool mute);
 
     private:
-        void matchOutput (AudioDeviceID id);
-        void matchInput (AudioDeviceID id);
-        static bool probeChannels (const Side& side);
+        static void match (Side& side, AudioDeviceID id);
+        static bool probeChannels (Side& side);
         static Float32 readLevel (const Side& side);
 
         template <typename Value>

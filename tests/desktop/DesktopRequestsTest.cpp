@@ -3,8 +3,8 @@
 
 #include "PanelWindowSupport.h"
 
-#include "../lifecycle/CacheFolder.h"
-#include "../lifecycle/ProbeProcess.h"
+#include "support/CacheFolder.h"
+#include "support/ChildProcess.h"
 #include "support/MessagePump.h"
 #include "support/SessionBusClient.h"
 #include "support/XWindowState.h"
@@ -23,8 +23,8 @@ namespace
 {
     using desktop_tests::panelBusName;
     using desktop_tests::reopenBoundMilliseconds;
-    using lifecycle_tests::CacheFolder;
-    using lifecycle_tests::ProbeProcess;
+    using test_support::CacheFolder;
+    using test_support::ChildProcess;
     using test_support::SessionBusClient;
     using test_support::XWindowWatch;
 
@@ -80,9 +80,9 @@ namespace
     }
 
     // An X server at ":0": this test's own when none answers there.
-    std::unique_ptr<ProbeProcess> serverAtDisplayZero()
+    std::unique_ptr<ChildProcess> serverAtDisplayZero()
     {
-        auto server = std::make_unique<ProbeProcess> (std::vector<std::string> { ":0", "-nolisten", "tcp" },
+        auto server = std::make_unique<ChildProcess> (std::vector<std::string> { ":0", "-nolisten", "tcp" },
                                                       std::map<std::string, std::string> {}, "Xvfb");
 
         for (int waited = 0; waited < 10000 && std::system ("xdpyinfo -display :0 >/dev/null 2>&1") != 0; waited += 50)
@@ -111,7 +111,7 @@ namespace
     // Hidden by its close box, the panel comes back on the reopen signal
     // and quits cleanly on SIGTERM, having said once why the bus is not
     // used.
-    void expectRunsOnSignalsHavingSaid (ProbeProcess& panel, unsigned long window, const std::string& reason)
+    void expectRunsOnSignalsHavingSaid (ChildProcess& panel, unsigned long window, const std::string& reason)
     {
         ASSERT_NO_FATAL_FAILURE (hide (window, Hide::closeBox));
         panel.sendSignal (SIGUSR1);
@@ -147,7 +147,7 @@ namespace
         // its name and shows (or, with "-m", has) its window.
         void startPanel (const std::vector<std::string>& arguments = {}, bool expectShown = true)
         {
-            panel = std::make_unique<ProbeProcess> (arguments, panelEnvironment (cache), PANEL_PROGRAM_PATH);
+            panel = std::make_unique<ChildProcess> (arguments, panelEnvironment (cache), PANEL_PROGRAM_PATH);
             ASSERT_TRUE (isOwnedBy (bus, panel->processId()));
             const auto found = test_support::findPanelWindow (panel->processId(), expectShown);
             ASSERT_TRUE (found.has_value());
@@ -161,7 +161,7 @@ namespace
 
         CacheFolder cache;
         SessionBusClient bus;
-        std::unique_ptr<ProbeProcess> panel;
+        std::unique_ptr<ChildProcess> panel;
         unsigned long window = 0;
     };
 }
@@ -224,7 +224,7 @@ TEST_F (DesktopRequests, OpenAfterAHiddenStartShowsAndRaisesTheWindowFullyLive)
     const auto shown = test_support::findPanelWindow (panel->processId(), true);
     ASSERT_TRUE (shown.has_value());
     window = *shown;
-    EXPECT_TRUE (test_support::pumpUntil ([&] { return desktop_tests::activeWindow() == window; }, 5000));
+    EXPECT_TRUE (test_support::pumpUntil ([&] { return test_support::activeWindow() == window; }, 5000));
     EXPECT_TRUE (desktop_tests::takesClick (window));
 }
 
@@ -265,7 +265,7 @@ TEST_F (DesktopRequests, MalformedCallsAndUnknownActionsGetErrorsAndTheQuitActio
 
 TEST_F (DesktopRequests, WithoutASessionBusItSaysSoOnceAndRunsOnSignals)
 {
-    panel = std::make_unique<ProbeProcess> (std::vector<std::string> {},
+    panel = std::make_unique<ChildProcess> (std::vector<std::string> {},
                                             panelEnvironment (cache, { { "DBUS_SESSION_BUS_ADDRESS", "unix:path=" + cache.path() + "/no-bus" } }),
                                             PANEL_PROGRAM_PATH);
     const auto found = test_support::findPanelWindow (panel->processId(), true);
@@ -284,7 +284,7 @@ TEST_F (DesktopRequests, WhenAnotherProgramOwnsTheNameItSaysSoAndRunsOnSignals)
     const auto first = panel->processId();
 
     CacheFolder otherCache;
-    ProbeProcess second ({}, panelEnvironment (otherCache), PANEL_PROGRAM_PATH);
+    ChildProcess second ({}, panelEnvironment (otherCache), PANEL_PROGRAM_PATH);
     const auto secondWindow = test_support::findPanelWindow (second.processId(), true);
     ASSERT_TRUE (secondWindow.has_value());
     ASSERT_TRUE (test_support::pumpUntil ([&] { return ! second.errorLines().empty(); }, 5000));
@@ -295,11 +295,11 @@ TEST_F (DesktopRequests, WhenAnotherProgramOwnsTheNameItSaysSoAndRunsOnSignals)
 
 TEST_F (DesktopRequests, ABusThatGoesAwayLeavesItRunningOnSignals)
 {
-    ProbeProcess privateBus ({ "--session", "--nofork", "--print-address=1" }, {}, "dbus-daemon");
+    ChildProcess privateBus ({ "--session", "--nofork", "--print-address=1" }, {}, "dbus-daemon");
     const auto address = privateBus.waitForLine ("unix:", 10000);
     ASSERT_TRUE (address.has_value());
 
-    panel = std::make_unique<ProbeProcess> (std::vector<std::string> {},
+    panel = std::make_unique<ChildProcess> (std::vector<std::string> {},
                                             panelEnvironment (cache, { { "DBUS_SESSION_BUS_ADDRESS", *address } }),
                                             PANEL_PROGRAM_PATH);
     {
@@ -324,7 +324,7 @@ TEST_F (DesktopRequests, WithoutAUsableDisplayItSaysSoAndEndsWithStatusOneLeavin
     // 256 colours, which JUCE cannot draw with. Without -noreset the server
     // resets as a failed start's last client leaves, and turns the next
     // connection away meanwhile.
-    ProbeProcess eightBitServer ({ "-displayfd", "1", "-noreset", "-screen", "0", "640x480x8", "-nolisten", "tcp" }, {}, "Xvfb");
+    ChildProcess eightBitServer ({ "-displayfd", "1", "-noreset", "-screen", "0", "640x480x8", "-nolisten", "tcp" }, {}, "Xvfb");
     const auto eightBitDisplay = eightBitServer.waitForLine ("", 10000);
     ASSERT_TRUE (eightBitDisplay.has_value());
 
@@ -338,7 +338,7 @@ TEST_F (DesktopRequests, WithoutAUsableDisplayItSaysSoAndEndsWithStatusOneLeavin
     for (const auto& row : rows)
     {
         SCOPED_TRACE (row.what);
-        ProbeProcess headless ({}, panelEnvironment (cache, row.environment), PANEL_PROGRAM_PATH, row.launcher);
+        ChildProcess headless ({}, panelEnvironment (cache, row.environment), PANEL_PROGRAM_PATH, row.launcher);
         EXPECT_EQ (headless.waitForExit (10000), 1);
         const auto errors = headless.errorLines();
         ASSERT_EQ (errors.size(), 1u);

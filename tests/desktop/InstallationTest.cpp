@@ -7,8 +7,8 @@
 
 #include "PanelWindowSupport.h"
 
-#include "../lifecycle/CacheFolder.h"
-#include "../lifecycle/ProbeProcess.h"
+#include "support/CacheFolder.h"
+#include "support/ChildProcess.h"
 #include "support/MessagePump.h"
 #include "support/SessionBusClient.h"
 #include "support/XWindowState.h"
@@ -72,7 +72,7 @@ namespace
     // What the program runs with, whoever starts it: the test's cache
     // folder, and libX11 kept loaded so that the sanitizer build does not
     // take what the library holds at the end for leaks.
-    std::map<std::string, std::string> programEnvironment (const lifecycle_tests::CacheFolder& cache,
+    std::map<std::string, std::string> programEnvironment (const test_support::CacheFolder& cache,
                                                            std::map<std::string, std::string> more = {})
     {
         more.emplace ("XDG_CACHE_HOME", cache.path());
@@ -121,14 +121,14 @@ namespace
         // it starts writes to its output, kept open until the next launch.
         std::optional<int> launchEntry (const std::map<std::string, std::string>& environment)
         {
-            launcher = std::make_unique<lifecycle_tests::ProbeProcess> (std::vector<std::string> { "launch", entry().getFullPathName().toStdString() },
+            launcher = std::make_unique<test_support::ChildProcess> (std::vector<std::string> { "launch", entry().getFullPathName().toStdString() },
                                                                         environment, "gio");
             return launcher->waitForExit (30000);
         }
 
-        lifecycle_tests::CacheFolder cache;
+        test_support::CacheFolder cache;
         juce::File prefix;
-        std::unique_ptr<lifecycle_tests::ProbeProcess> launcher;
+        std::unique_ptr<test_support::ChildProcess> launcher;
     };
 }
 
@@ -201,7 +201,7 @@ TEST_F (Installation, LaunchingTheEntryShowsTheRunningPanelAndItsQuitActionEndsI
     test_support::SessionBusClient bus;
     ASSERT_TRUE (bus.isConnected()) << "run under scripts/with-session-bus";
 
-    lifecycle_tests::ProbeProcess panel ({}, programEnvironment (cache), program().getFullPathName().toStdString());
+    test_support::ChildProcess panel ({}, programEnvironment (cache), program().getFullPathName().toStdString());
     ASSERT_TRUE (test_support::pumpUntil ([&] { return bus.ownerOf (panelBusName) == panel.processId(); }, 30000));
     const auto window = test_support::findPanelWindow (panel.processId(), true);
     ASSERT_TRUE (window.has_value());

@@ -1,6 +1,5 @@
 #include "PanelWindowSupport.h"
 
-#include "support/PanelWindowSearch.h"
 #include "support/XWindowWatch.h"
 
 #include <juce_core/juce_core.h>
@@ -39,11 +38,6 @@ namespace desktop_tests
 
             return picture;
         }
-    }
-
-    unsigned long activeWindow()
-    {
-        return std::strtoul (test_support::firstLineOf ("xdotool getactivewindow 2>/dev/null").c_str(), nullptr, 10);
     }
 
     void pressEscape (unsigned long windowId)

@@ -14,9 +14,6 @@ namespace desktop_tests
     // How long a reopened window may take to appear.
     constexpr int reopenBoundMilliseconds = 300;
 
-    // The window the window manager has made active.
-    unsigned long activeWindow();
-
     // Escape pressed in the window.
     void pressEscape (unsigned long windowId);
 

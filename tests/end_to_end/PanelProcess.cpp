@@ -13,7 +13,7 @@ namespace end_to_end
     {
         auto variables = environment;
         variables["XDG_CACHE_HOME"] = folder.path();
-        process = std::make_unique<lifecycle_tests::ProbeProcess> (std::vector<std::string> {}, variables, PANEL_PROGRAM_PATH);
+        process = std::make_unique<test_support::ChildProcess> (std::vector<std::string> {}, variables, PANEL_PROGRAM_PATH);
         const auto found = test_support::findPanelWindow (process->processId(), true);
         window = found.has_value() ? juce::String (*found) : juce::String();
         return found.has_value();
@@ -30,13 +30,7 @@ namespace end_to_end
 
     juce::String PanelProcess::errorOutput()
     {
-        juce::StringArray lines;
-
-        if (process != nullptr)
-            for (const auto& line : process->errorLines())
-                lines.add (line);
-
-        return lines.joinIntoString ("\n");
+        return process != nullptr ? juce::String (process->errorOutput()) : juce::String();
     }
 
     PanelScreenshot PanelProcess::screenshot()

@@ -2,8 +2,8 @@
 
 #include "PanelScreenshot.h"
 
-#include "../lifecycle/CacheFolder.h"
-#include "../lifecycle/ProbeProcess.h"
+#include "support/CacheFolder.h"
+#include "support/ChildProcess.h"
 
 #include <functional>
 #include <memory>
@@ -44,8 +44,8 @@ namespace end_to_end
         juce::StringArray moveTo (juce::Point<int> panelPoint) const;
 
         // The panel ends before its cache folder goes.
-        lifecycle_tests::CacheFolder folder;
-        std::unique_ptr<lifecycle_tests::ProbeProcess> process;
+        test_support::CacheFolder folder;
+        std::unique_ptr<test_support::ChildProcess> process;
         juce::String window;
     };
 }

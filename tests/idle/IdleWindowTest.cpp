@@ -1,5 +1,3 @@
-#include "XServerView.h"
-
 #include "support/XWindowState.h"
 
 #include <gtest/gtest.h>
@@ -196,7 +194,7 @@ namespace
         window.colour = juce::Colours::blue;
         window.repaint();
         ASSERT_TRUE (runMessageLoopUntil ([&] { return window.paints > paintsBefore; }, 2000));
-        EXPECT_TRUE (idle_test::serverShowsPixel (windowId(), { 100, 75 }, 0x0000ffu, 2000));
+        EXPECT_TRUE (test_support::serverShowsPixel (windowId(), { 100, 75 }, 0x0000ffu, 2000));
 
         runMessageLoopFor (settleMilliseconds);
         EXPECT_LT (contextSwitchesPerSecondWhileIdle(), maxIdleContextSwitchesPerSecond);
@@ -244,7 +242,7 @@ namespace
         auto* peer = window.getPeer();
 
         peer->setVisible (false);
-        EXPECT_TRUE (idle_test::serverShowsMapped (windowId(), false, 2000));
+        EXPECT_TRUE (test_support::serverShowsMapped (windowId(), false, 2000));
 
         const auto paintsWhileHidden = window.paints;
         window.colour = juce::Colours::blue;
@@ -253,15 +251,15 @@ namespace
         EXPECT_EQ (window.paints, paintsWhileHidden);
 
         peer->setVisible (true);
-        EXPECT_TRUE (idle_test::serverShowsMapped (windowId(), true, 2000));
+        EXPECT_TRUE (test_support::serverShowsMapped (windowId(), true, 2000));
         ASSERT_TRUE (test_support::waitUntilMapped (windowId(), true));
         ASSERT_TRUE (runMessageLoopUntil ([&] { return window.paints > paintsWhileHidden; }, 2000));
-        EXPECT_TRUE (idle_test::serverShowsPixel (windowId(), { 100, 75 }, 0x0000ffu, 2000));
+        EXPECT_TRUE (test_support::serverShowsPixel (windowId(), { 100, 75 }, 0x0000ffu, 2000));
 
         runMessageLoopFor (settleMilliseconds);
-        const auto before = idle_test::serverPositionOf (windowId());
+        const auto before = test_support::serverPositionOf (windowId());
         peer->setBounds (peer->getBounds().translated (40, 30), false);
-        EXPECT_TRUE (idle_test::serverShowsPosition (windowId(), { before.x + 40, before.y + 30 }, 2000));
+        EXPECT_TRUE (test_support::serverShowsPosition (windowId(), { before.x + 40, before.y + 30 }, 2000));
     }
 
     // As while a control or the window is dragged: repaints and moves at a
@@ -313,7 +311,7 @@ namespace
             runMessageLoopFor (100);
         }
 
-        EXPECT_TRUE (idle_test::serverShowsPixel (windowId(), { 100, 75 }, expected, 2000));
+        EXPECT_TRUE (test_support::serverShowsPixel (windowId(), { 100, 75 }, expected, 2000));
     }
 
     // The timer thread sleeps until its first timer is due, and whatever the
@@ -475,12 +473,12 @@ namespace
         runMessageLoopWithoutATimerFor (4000);
         EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 2);
 
-        const auto other = idle_test::focusWindowOfAnotherClient();
+        const auto other = test_support::focusWindowOfAnotherClient();
         ASSERT_NE (other, 0u);
         juce::Thread::sleep (200);
         juce::Desktop::getMousePosition();
         EXPECT_TRUE (runMessageLoopUntil ([&] { return ! first.isActiveWindow(); }, 5000));
-        idle_test::destroyWindowOfAnotherClient (other);
+        test_support::destroyWindowOfAnotherClient (other);
 
         second.toFront (true);
         EXPECT_TRUE (runMessageLoopUntil ([&] { return second.isActiveWindow() && ! first.isActiveWindow(); }, 5000));

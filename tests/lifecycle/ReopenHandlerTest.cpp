@@ -2,8 +2,8 @@
 #include "app_lifecycle/MainWindowRecord.h"
 #include "platform/apple_events/AppleEvents.h"
 
-#include "ProbeProcess.h"
-#include "CacheFolder.h"
+#include "support/ChildProcess.h"
+#include "support/CacheFolder.h"
 #include "support/XWindowState.h"
 
 #include <gtest/gtest.h>
@@ -111,8 +111,8 @@ TEST (ReopenApplication, LatestPeerIsTheReferenceAndAHiddenStartComesAlive)
 
 TEST (ReopenApplication, DockClickSignalShowsAProgramStartedHidden)
 {
-    lifecycle_tests::CacheFolder cache;
-    lifecycle_tests::ProbeProcess probe ({ "--hidden-window" }, { { "XDG_CACHE_HOME", cache.path() } });
+    test_support::CacheFolder cache;
+    test_support::ChildProcess probe ({ "--hidden-window" }, { { "XDG_CACHE_HOME", cache.path() } }, LIFECYCLE_PROBE_PATH);
 
     const auto windowLine = probe.waitForLine ("window id ", 10000);
     ASSERT_TRUE (windowLine);

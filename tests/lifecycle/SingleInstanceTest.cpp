@@ -1,5 +1,5 @@
-#include "CacheFolder.h"
-#include "ProbeProcess.h"
+#include "support/CacheFolder.h"
+#include "support/ChildProcess.h"
 
 #include <gtest/gtest.h>
 
@@ -12,8 +12,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-using lifecycle_tests::CacheFolder;
-using lifecycle_tests::ProbeProcess;
+using test_support::CacheFolder;
+using test_support::ChildProcess;
 using Lines = std::vector<std::string>;
 
 namespace
@@ -48,23 +48,23 @@ namespace
     class SingleInstanceTest : public ::testing::Test
     {
     protected:
-        std::unique_ptr<ProbeProcess> start (const std::vector<std::string>& arguments = {},
+        std::unique_ptr<ChildProcess> start (const std::vector<std::string>& arguments = {},
                                              std::map<std::string, std::string> environment = {})
         {
             environment.emplace ("XDG_CACHE_HOME", cache.path());
-            return std::make_unique<ProbeProcess> (arguments, environment);
+            return std::make_unique<ChildProcess> (arguments, environment, LIFECYCLE_PROBE_PATH);
         }
 
         // Starts a probe that is to become the running instance, and waits
         // until its initialise has run.
-        std::unique_ptr<ProbeProcess> startRunning (const std::vector<std::string>& arguments = {})
+        std::unique_ptr<ChildProcess> startRunning (const std::vector<std::string>& arguments = {})
         {
             auto probe = start (arguments);
             EXPECT_TRUE (probe->waitForLine ("thread ", startTimeout));
             return probe;
         }
 
-        static void quit (ProbeProcess& probe)
+        static void quit (ChildProcess& probe)
         {
             probe.sendSignal (SIGTERM);
             EXPECT_EQ (probe.waitForExit (exitTimeout), 0);
@@ -124,14 +124,14 @@ TEST_F (SingleInstanceTest, LockFileOutlivesItsHolderButNotItsHold)
 
 TEST_F (SingleInstanceTest, TwentyStartsAtOnceLeaveExactlyOneRunning)
 {
-    std::vector<std::unique_ptr<ProbeProcess>> probes;
+    std::vector<std::unique_ptr<ChildProcess>> probes;
 
     for (int i = 0; i < 20; ++i)
         probes.push_back (start ({ std::to_string (i) }));
 
     const auto stillRunning = [&]
     {
-        std::vector<ProbeProcess*> running;
+        std::vector<ChildProcess*> running;
 
         for (auto& probe : probes)
             if (probe->isRunning())
@@ -265,7 +265,7 @@ TEST_F (SingleInstanceTest, CacheFolderIsAnAbsoluteXdgCacheHomeElseTheHomesCache
         if (row.home)
             environment.emplace ("HOME", *row.home);
 
-        ProbeProcess probe ({ "--start-helper" }, environment, program,
+        ChildProcess probe ({ "--start-helper" }, environment, program,
                             { "env", "-C", working.getFullPathName().toStdString(), "-u", "XDG_CACHE_HOME", "-u", "HOME" });
         const auto helperLine = probe.waitForLine ("helper ", startTimeout);
         ASSERT_TRUE (helperLine);
@@ -328,7 +328,7 @@ TEST_F (SingleInstanceTest, AnUnusableLockIsReportedAndFailsAtOnceLeavingNoFolde
     for (const auto& row : rows)
     {
         SCOPED_TRACE (row.label);
-        ProbeProcess probe ({ "-m" }, row.environment, LIFECYCLE_PROBE_PATH, row.launcher);
+        ChildProcess probe ({ "-m" }, row.environment, LIFECYCLE_PROBE_PATH, row.launcher);
 
         EXPECT_EQ (probe.waitForExit (exitTimeout), 1);
         EXPECT_EQ (probe.outputLines(), Lines { "shutdown" });
@@ -347,7 +347,7 @@ TEST_F (SingleInstanceTest, AFailedStartEndsWithStatusOneWhenNobodyReadsItsError
 {
     const auto notAFolder = cache.get().getChildFile ("not-a-folder");
     ASSERT_TRUE (notAFolder.create());
-    ProbeProcess probe ({}, { { "XDG_CACHE_HOME", notAFolder.getFullPathName().toStdString() } }, LIFECYCLE_PROBE_PATH,
+    ChildProcess probe ({}, { { "XDG_CACHE_HOME", notAFolder.getFullPathName().toStdString() } }, LIFECYCLE_PROBE_PATH,
                         { "bash", "-c", "exec 2> >(:); wait $!; exec \"$@\"", "bash" });
 
     EXPECT_EQ (probe.waitForExit (exitTimeout), 1);
@@ -357,7 +357,7 @@ TEST_F (SingleInstanceTest, AFailedStartEndsWithStatusOneWhenNobodyReadsItsError
 // application's own start-up work (the panel's pictures) would be wasted.
 TEST_F (SingleInstanceTest, AStartWithoutADisplayNameFailsBeforeTheApplicationStartsUp)
 {
-    ProbeProcess probe ({}, { { "XDG_CACHE_HOME", cache.path() } }, LIFECYCLE_PROBE_PATH, { "env", "-u", "DISPLAY" });
+    ChildProcess probe ({}, { { "XDG_CACHE_HOME", cache.path() } }, LIFECYCLE_PROBE_PATH, { "env", "-u", "DISPLAY" });
 
     EXPECT_EQ (probe.waitForExit (exitTimeout), 1);
     EXPECT_EQ (probe.outputLines(), Lines { "shutdown" });
@@ -374,7 +374,7 @@ TEST_F (SingleInstanceTest, TooFewFileDescriptorsAreReportedAndFailUnlessTheLimi
         // What the test process leaves open is closed first: the loader
         // needs a descriptor of its own below the limit.
         const auto script = std::string ("exec 3>&- 4>&- 5>&- 6>&- 7>&- 8>&- 9>&-; ulimit ") + row.limit + " && exec \"$@\"";
-        ProbeProcess probe ({}, { { "XDG_CACHE_HOME", cache.path() } }, LIFECYCLE_PROBE_PATH, { "sh", "-c", script, "sh" });
+        ChildProcess probe ({}, { { "XDG_CACHE_HOME", cache.path() } }, LIFECYCLE_PROBE_PATH, { "sh", "-c", script, "sh" });
 
         if (row.runs)
         {

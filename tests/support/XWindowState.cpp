@@ -4,6 +4,11 @@
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <functional>
+#include <thread>
 
 namespace test_support
 {
@@ -14,6 +19,23 @@ namespace test_support
             static Display* const display = XOpenDisplay (nullptr);
 
             return display;
+        }
+
+        // Asks without dispatching the framework's messages.
+        bool waitFor (const std::function<bool()>& holds, int timeoutMilliseconds)
+        {
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds (timeoutMilliseconds);
+
+            for (;;)
+            {
+                if (holds())
+                    return true;
+
+                if (std::chrono::steady_clock::now() >= deadline)
+                    return false;
+
+                std::this_thread::sleep_for (std::chrono::milliseconds (5));
+            }
         }
     }
 
@@ -30,6 +52,52 @@ namespace test_support
     bool waitUntilMapped (unsigned long windowId, bool mapped, int timeoutMilliseconds)
     {
         return pumpUntil ([&] { return isMappedOnScreen (windowId) == mapped; }, timeoutMilliseconds);
+    }
+
+    ServerPoint serverPositionOf (unsigned long windowId)
+    {
+        ServerPoint topLeft;
+        ::Window child = 0;
+
+        if (auto* display = testConnection())
+            XTranslateCoordinates (display, windowId, DefaultRootWindow (display), 0, 0, &topLeft.x, &topLeft.y, &child);
+
+        return topLeft;
+    }
+
+    bool serverShowsMapped (unsigned long windowId, bool mapped, int timeoutMilliseconds)
+    {
+        // A window the server does not know is neither.
+        return testConnection() != nullptr && waitFor ([&]
+        {
+            XWindowAttributes attributes {};
+            return XGetWindowAttributes (testConnection(), windowId, &attributes) != 0
+                && (attributes.map_state == IsViewable) == mapped;
+        }, timeoutMilliseconds);
+    }
+
+    bool serverShowsPosition (unsigned long windowId, ServerPoint topLeft, int timeoutMilliseconds)
+    {
+        return testConnection() != nullptr && waitFor ([&]
+        {
+            const auto position = serverPositionOf (windowId);
+            return position.x == topLeft.x && position.y == topLeft.y;
+        }, timeoutMilliseconds);
+    }
+
+    bool serverShowsPixel (unsigned long windowId, ServerPoint point, unsigned int rgb, int timeoutMilliseconds)
+    {
+        return testConnection() != nullptr && waitFor ([&]
+        {
+            auto* image = XGetImage (testConnection(), windowId, point.x, point.y, 1, 1, AllPlanes, ZPixmap);
+
+            if (image == nullptr)
+                return false;
+
+            const auto pixel = (unsigned int) XGetPixel (image, 0, 0) & 0xffffffu;
+            XDestroyImage (image);
+            return pixel == rgb;
+        }, timeoutMilliseconds);
     }
 
     unsigned long activeWindow()
@@ -58,14 +126,45 @@ namespace test_support
 
     void pressCloseBox (unsigned long windowId)
     {
+        auto* display = testConnection();
+
+        if (display == nullptr)
+            return;
+
         XEvent event {};
         event.xclient.type = ClientMessage;
         event.xclient.window = windowId;
-        event.xclient.message_type = XInternAtom (testConnection(), "_NET_CLOSE_WINDOW", False);
+        event.xclient.message_type = XInternAtom (display, "_NET_CLOSE_WINDOW", False);
         event.xclient.format = 32;
         event.xclient.data.l[1] = 2; // from a pager: always honoured
-        XSendEvent (testConnection(), DefaultRootWindow (testConnection()), False,
-                    SubstructureRedirectMask | SubstructureNotifyMask, &event);
-        XFlush (testConnection());
+        XSendEvent (display, DefaultRootWindow (display), False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
+        XFlush (display);
+    }
+
+    unsigned long focusWindowOfAnotherClient()
+    {
+        auto* display = testConnection();
+
+        if (display == nullptr)
+            return 0;
+
+        const auto window = XCreateSimpleWindow (display, DefaultRootWindow (display), 700, 100, 60, 60, 0, 0, 0);
+        XMapWindow (display, window);
+
+        if (! serverShowsMapped (window, true, 5000))
+            return 0;
+
+        XSetInputFocus (display, window, RevertToParent, CurrentTime);
+        XSync (display, False);
+        return window;
+    }
+
+    void destroyWindowOfAnotherClient (unsigned long windowId)
+    {
+        if (auto* display = testConnection(); display != nullptr && windowId != 0)
+        {
+            XDestroyWindow (display, windowId);
+            XSync (display, False);
+        }
     }
 }

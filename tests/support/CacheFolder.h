@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <stdlib.h>
 
-namespace lifecycle_tests
+namespace test_support
 {
     // A fresh folder that stands in for the user's cache folder
     // ($XDG_CACHE_HOME) of one test, deleted with everything in it after.

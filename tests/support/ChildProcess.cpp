@@ -1,4 +1,4 @@
-#include "ProbeProcess.h"
+#include "support/ChildProcess.h"
 
 #include <algorithm>
 #include <chrono>
@@ -14,7 +14,7 @@
 
 extern char** environ;
 
-namespace lifecycle_tests
+namespace test_support
 {
     namespace
     {
@@ -47,7 +47,7 @@ namespace lifecycle_tests
         }
     }
 
-    ProbeProcess::ProbeProcess (const std::vector<std::string>& arguments,
+    ChildProcess::ChildProcess (const std::vector<std::string>& arguments,
                                 const std::map<std::string, std::string>& environment,
                                 const std::string& program,
                                 const std::vector<std::string>& launcher)
@@ -56,15 +56,15 @@ namespace lifecycle_tests
         int errorEnds[2];
 
         if (::pipe2 (outputEnds, O_CLOEXEC) != 0 || ::pipe2 (errorEnds, O_CLOEXEC) != 0)
-            throw std::runtime_error ("no pipe for the probe");
+            throw std::runtime_error ("no pipe for " + program);
 
         posix_spawn_file_actions_t actions;
         posix_spawn_file_actions_init (&actions);
         posix_spawn_file_actions_adddup2 (&actions, outputEnds[1], STDOUT_FILENO);
         posix_spawn_file_actions_adddup2 (&actions, errorEnds[1], STDERR_FILENO);
 
-        // The launcher and env replace themselves by the probe, which keeps
-        // the process id.
+        // The launcher and env replace themselves by the program, which
+        // keeps the process id.
         auto command = launcher;
         command.push_back ("env");
 
@@ -89,13 +89,13 @@ namespace lifecycle_tests
         errorPipe = errorEnds[0];
 
         if (result != 0)
-            throw std::runtime_error (std::string ("cannot start the probe: ") + std::strerror (result));
+            throw std::runtime_error ("cannot start " + program + ": " + std::strerror (result));
 
         ::fcntl (outputPipe, F_SETFL, O_NONBLOCK);
         ::fcntl (errorPipe, F_SETFL, O_NONBLOCK);
     }
 
-    ProbeProcess::~ProbeProcess()
+    ChildProcess::~ChildProcess()
     {
         if (isRunning())
         {
@@ -107,13 +107,13 @@ namespace lifecycle_tests
         ::close (errorPipe);
     }
 
-    std::optional<std::string> ProbeProcess::waitForLine (const std::string& prefix, int timeoutMilliseconds, int occurrence)
+    std::optional<std::string> ChildProcess::waitForLine (const std::string& prefix, int timeoutMilliseconds, int occurrence)
     {
         const auto deadline = Clock::now() + std::chrono::milliseconds (timeoutMilliseconds);
 
         for (;;)
         {
-            // Reads once more after the end, for what the probe printed last.
+            // Reads once more after the end, for what the program printed last.
             const auto ended = Clock::now() >= deadline || ! isRunning();
             readAvailable (ended ? 0 : millisecondsUntil (deadline));
 
@@ -122,7 +122,7 @@ namespace lifecycle_tests
         }
     }
 
-    std::optional<int> ProbeProcess::waitForExit (int timeoutMilliseconds)
+    std::optional<int> ChildProcess::waitForExit (int timeoutMilliseconds)
     {
         const auto deadline = Clock::now() + std::chrono::milliseconds (timeoutMilliseconds);
 
@@ -137,7 +137,7 @@ namespace lifecycle_tests
         return WEXITSTATUS (*waitStatus);
     }
 
-    bool ProbeProcess::isRunning()
+    bool ChildProcess::isRunning()
     {
         int status = 0;
 
@@ -147,37 +147,52 @@ namespace lifecycle_tests
         return ! waitStatus;
     }
 
-    void ProbeProcess::sendSignal (int signalNumber)
+    void ChildProcess::sendSignal (int signalNumber)
     {
         if (isRunning())
             ::kill (pid, signalNumber);
     }
 
-    const std::vector<std::string>& ProbeProcess::outputLines()
+    const std::vector<std::string>& ChildProcess::outputLines()
     {
         readAvailable (0);
         return lines;
     }
 
-    std::vector<std::string> ProbeProcess::errorLines()
+    std::string ChildProcess::output()
     {
-        readAvailable (0);
-        return splitLines (errorOutput);
+        std::string text;
+
+        for (const auto& line : outputLines())
+            text += line + "\n";
+
+        return text + pendingOutput;
     }
 
-    int ProbeProcess::countOf (const std::string& line)
+    std::string ChildProcess::errorOutput()
+    {
+        readAvailable (0);
+        return errorText;
+    }
+
+    std::vector<std::string> ChildProcess::errorLines()
+    {
+        return splitLines (errorOutput());
+    }
+
+    int ChildProcess::countOf (const std::string& line)
     {
         const auto& all = outputLines();
         return static_cast<int> (std::count (all.begin(), all.end(), line));
     }
 
-    void ProbeProcess::readAvailable (int timeoutMilliseconds)
+    void ChildProcess::readAvailable (int timeoutMilliseconds)
     {
         pollfd descriptors[] { { outputPipe, POLLIN, 0 }, { errorPipe, POLLIN, 0 } };
         ::poll (descriptors, 2, timeoutMilliseconds);
 
         readAll (outputPipe, pendingOutput);
-        readAll (errorPipe, errorOutput);
+        readAll (errorPipe, errorText);
 
         // Only whole lines; the rest waits for its newline.
         const auto end = pendingOutput.rfind ('\n');
@@ -191,7 +206,7 @@ namespace lifecycle_tests
         pendingOutput.erase (0, end + 1);
     }
 
-    std::optional<std::string> ProbeProcess::findLine (const std::string& prefix, int occurrence) const
+    std::optional<std::string> ChildProcess::findLine (const std::string& prefix, int occurrence) const
     {
         for (const auto& line : lines)
             if (line.rfind (prefix, 0) == 0 && --occurrence == 0)
