@@ -16,15 +16,12 @@
 #   before it sleeps. A display whose screen it cannot draw on (8-bit) it kept
 #   open, leaking the connection, and found screens there for windows that
 #   never appear; patched, it closes it as one that does not answer;
-# - juce_events: the timer thread woke every 100 ms whatever its timers'
-#   periods, only to keep the approximate clock fresh; patched, it sleeps until
-#   its first timer is due and the message loop refreshes that clock. A file
-#   descriptor's owner can say that it holds input which poll cannot see (the
-#   X events above), and the loop then calls it instead of sleeping;
+# - juce_events: a file descriptor's owner can say that it holds input which
+#   poll cannot see (the X events above), and the loop then calls it instead
+#   of sleeping. Its timer thread still wakes every 100 ms: that keeps the
+#   approximate clock fresh for every thread, which the framework promises;
 # - juce_graphics: the image cache checked its pictures every 2 s for as long
-#   as it held any, and an opaque picture was converted pixel by pixel onto a
-#   window's back buffer; patched, the checks back off and the rows are copied
-#   four pixels at a time.
+#   as it held any; patched, the checks back off.
 #
 # A patched module's sources must not be compiled beside the stock ones, so
 # every module target that links a patched one is copied too, linking the
@@ -96,11 +93,9 @@ function(kdar7_copy_juce_module module)
 endfunction()
 
 # Each module after the modules it links.
-kdar7_copy_juce_module(juce_events PATCHES
-    ${KDAR7_JUCE_PATCHES_DIR}/linux-event-loop-buffered-input.patch
-    ${KDAR7_JUCE_PATCHES_DIR}/timer-thread-sleeps-until-due.patch)
+kdar7_copy_juce_module(juce_events PATCHES ${KDAR7_JUCE_PATCHES_DIR}/linux-event-loop-buffered-input.patch)
 kdar7_copy_juce_module(juce_data_structures)
-kdar7_copy_juce_module(juce_graphics PATCHES ${KDAR7_JUCE_PATCHES_DIR}/image-cache-and-opaque-picture-rows.patch)
+kdar7_copy_juce_module(juce_graphics PATCHES ${KDAR7_JUCE_PATCHES_DIR}/image-cache-checks-back-off.patch)
 kdar7_copy_juce_module(juce_gui_basics PATCHES
     ${KDAR7_JUCE_PATCHES_DIR}/linux-dark-mode-asked-on-demand.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-idle-vblank-timer.patch
