@@ -1,4 +1,4 @@
-# The program compiles patched copies of three JUCE modules (bench/README.md
+# The program compiles patched copies of two JUCE modules (bench/README.md
 # says why and how):
 #
 # - juce_gui_basics: JUCE 7 gives every Linux window a timer at the display's
@@ -19,9 +19,9 @@
 # - juce_events: a file descriptor's owner can say that it holds input which
 #   poll cannot see (the X events above), and the loop then calls it instead
 #   of sleeping. Its timer thread still wakes every 100 ms: that keeps the
-#   approximate clock fresh for every thread, which the framework promises;
-# - juce_graphics: the image cache checked its pictures every 2 s for as long
-#   as it held any; patched, the checks back off.
+#   approximate clock fresh for every thread, which the framework promises.
+#   Beside those wakes, the image cache's checks every 2 s cost the idle
+#   panel nothing bench/run can see, so they are no longer put off.
 #
 # A patched module's sources must not be compiled beside the stock ones, so
 # every module target that links a patched one is copied too, linking the
@@ -160,7 +160,7 @@ cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL kdar7_check_no_stock_mod
 # Each module after the modules it links.
 kdar7_copy_juce_module(juce_events PATCHES ${KDAR7_JUCE_PATCHES_DIR}/linux-event-loop-buffered-input.patch)
 kdar7_copy_juce_module(juce_data_structures)
-kdar7_copy_juce_module(juce_graphics PATCHES ${KDAR7_JUCE_PATCHES_DIR}/image-cache-checks-back-off.patch)
+kdar7_copy_juce_module(juce_graphics)
 kdar7_copy_juce_module(juce_gui_basics PATCHES
     ${KDAR7_JUCE_PATCHES_DIR}/linux-dark-mode-asked-on-demand.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-idle-vblank-timer.patch
