@@ -132,9 +132,9 @@ function(kdar7_link_closure target out)
     set(${out} ${closure} PARENT_SCOPE)
 endfunction()
 
-# A stock module compiled beside its patched copy would define the same
-# symbols twice, or let one copy win unseen: once every target exists, a
-# target whose links reach both fails the configure, naming the module.
+# A stock module compiled beside the build's copy of it would define the
+# same symbols twice, or let one copy win unseen: once every target exists, a
+# target whose links reach both fails the configure, naming the modules.
 # Programs that link only stock modules (the bare-window floor) are fine.
 function(kdar7_check_no_stock_module_beside_its_copy)
     get_property(modules GLOBAL PROPERTY KDAR7_COPIED_JUCE_MODULES)
@@ -149,9 +149,10 @@ function(kdar7_check_no_stock_module_beside_its_copy)
         endforeach()
         if(both)
             list(JOIN both ", " both)
-            message(FATAL_ERROR "${target} links the stock JUCE modules ${both} beside their "
-                "patched copies (kdar7_<module>), through juce::<module> or a module that links "
-                "them: link the kdar7_ copies instead, or copy that module with kdar7_copy_juce_module.")
+            message(FATAL_ERROR "${target} links the stock JUCE modules ${both} beside the "
+                "build's copies (kdar7_<module>, patched or linking patched ones), through "
+                "juce::<module> or a module that links them: link the kdar7_ copies instead, "
+                "or copy that module with kdar7_copy_juce_module.")
         endif()
     endforeach()
 endfunction()
