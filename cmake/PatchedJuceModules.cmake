@@ -1,5 +1,6 @@
-# The program compiles patched copies of three JUCE modules (bench/README.md
-# says why and how):
+# The program compiles patched copies of two JUCE modules. Each patch's
+# header says why it exists, what it saves and the framework code it
+# touches; juce_patches/README.md says how they fare on later JUCE versions.
 #
 # - juce_gui_basics: JUCE 7 gives every Linux window a timer at the display's
 #   refresh rate that runs as long as the window exists, so an idle panel woke
@@ -14,17 +15,13 @@
 #   trip read into Xlib's queue waited there for the next data on the socket,
 #   seconds or for good; patched, the loop handles them before it sleeps. A
 #   display whose screen it cannot draw on (8-bit) it kept open, leaking the
-#   connection; patched, it closes it as one that does not answer. Each
-#   patch's header says what it saves;
-# - juce_events: the timer thread woke every 100 ms whatever its timers'
-#   periods, only to keep the approximate clock fresh; patched, it sleeps until
-#   its first timer is due and the message loop refreshes that clock. A file
-#   descriptor's owner can say that it holds input which poll cannot see (the
-#   X events above), and the loop then calls it instead of sleeping;
-# - juce_graphics: the image cache checked its pictures every 2 s for as long
-#   as it held any, and an opaque picture was converted pixel by pixel onto a
-#   window's back buffer; patched, the checks back off and the rows are copied
-#   four pixels at a time.
+#   connection; patched, it closes it as one that does not answer;
+# - juce_events: a file descriptor's owner can say that it holds input which
+#   poll cannot see (the X events above), and the loop then calls it instead
+#   of sleeping. Its timer thread still wakes every 100 ms: that keeps the
+#   approximate clock fresh for every thread, which the framework promises.
+#   Beside those wakes, the image cache's checks every 2 s cost the idle
+#   panel nothing bench/run can see, so they are no longer put off.
 #
 # A patched module's sources must not be compiled beside the stock ones, so
 # every module target that links a patched one is copied too, linking the
@@ -75,6 +72,7 @@ function(kdar7_copy_juce_module module)
     endif()
 
     add_library(kdar7_${module} INTERFACE)
+    set_property(GLOBAL APPEND PROPERTY KDAR7_COPIED_JUCE_MODULES ${module})
     target_sources(kdar7_${module} INTERFACE ${sources})
     target_include_directories(kdar7_${module} INTERFACE ${KDAR7_PATCHED_JUCE_ROOT})
     foreach(property INTERFACE_COMPILE_DEFINITIONS INTERFACE_COMPILE_FEATURES INTERFACE_COMPILE_OPTIONS)
@@ -95,12 +93,75 @@ function(kdar7_copy_juce_module module)
     endforeach()
 endfunction()
 
+# Targets of DIRECTORY and of the folders below it.
+function(kdar7_targets_below directory out)
+    get_property(targets DIRECTORY ${directory} PROPERTY BUILDSYSTEM_TARGETS)
+    get_property(subdirectories DIRECTORY ${directory} PROPERTY SUBDIRECTORIES)
+    foreach(subdirectory IN LISTS subdirectories)
+        kdar7_targets_below(${subdirectory} below)
+        list(APPEND targets ${below})
+    endforeach()
+    set(${out} ${targets} PARENT_SCOPE)
+endfunction()
+
+# Every target TARGET links, directly or through others, by real name.
+function(kdar7_link_closure target out)
+    set(closure)
+    set(pending ${target})
+    while(pending)
+        list(POP_FRONT pending item)
+        string(REGEX REPLACE "^\\$<LINK_ONLY:(.*)>$" "\\1" item "${item}")
+        if(NOT TARGET "${item}")
+            continue()
+        endif()
+        get_target_property(aliased ${item} ALIASED_TARGET)
+        if(aliased)
+            set(item ${aliased})
+        endif()
+        if(item IN_LIST closure)
+            continue()
+        endif()
+        list(APPEND closure ${item})
+        foreach(property LINK_LIBRARIES INTERFACE_LINK_LIBRARIES)
+            get_target_property(links ${item} ${property})
+            if(links)
+                list(APPEND pending ${links})
+            endif()
+        endforeach()
+    endwhile()
+    set(${out} ${closure} PARENT_SCOPE)
+endfunction()
+
+# A stock module compiled beside the build's copy of it would define the
+# same symbols twice, or let one copy win unseen: once every target exists, a
+# target whose links reach both fails the configure, naming the modules.
+# Programs that link only stock modules (the bare-window floor) are fine.
+function(kdar7_check_no_stock_module_beside_its_copy)
+    get_property(modules GLOBAL PROPERTY KDAR7_COPIED_JUCE_MODULES)
+    kdar7_targets_below(${CMAKE_SOURCE_DIR} targets)
+    foreach(target IN LISTS targets)
+        kdar7_link_closure(${target} closure)
+        set(both)
+        foreach(module IN LISTS modules)
+            if(module IN_LIST closure AND kdar7_${module} IN_LIST closure)
+                list(APPEND both ${module})
+            endif()
+        endforeach()
+        if(both)
+            list(JOIN both ", " both)
+            message(FATAL_ERROR "${target} links the stock JUCE modules ${both} beside the "
+                "build's copies (kdar7_<module>, patched or linking patched ones), through "
+                "juce::<module> or a module that links them: link the kdar7_ copies instead, "
+                "or copy that module with kdar7_copy_juce_module.")
+        endif()
+    endforeach()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL kdar7_check_no_stock_module_beside_its_copy)
+
 # Each module after the modules it links.
-kdar7_copy_juce_module(juce_events PATCHES
-    ${KDAR7_JUCE_PATCHES_DIR}/linux-event-loop-buffered-input.patch
-    ${KDAR7_JUCE_PATCHES_DIR}/timer-thread-sleeps-until-due.patch)
+kdar7_copy_juce_module(juce_events PATCHES ${KDAR7_JUCE_PATCHES_DIR}/linux-event-loop-buffered-input.patch)
 kdar7_copy_juce_module(juce_data_structures)
-kdar7_copy_juce_module(juce_graphics PATCHES ${KDAR7_JUCE_PATCHES_DIR}/image-cache-and-opaque-picture-rows.patch)
+kdar7_copy_juce_module(juce_graphics)
 kdar7_copy_juce_module(juce_gui_basics PATCHES
     ${KDAR7_JUCE_PATCHES_DIR}/component-peer-tells-of-vblank-listeners.patch
     ${KDAR7_JUCE_PATCHES_DIR}/linux-unusable-display-closed.patch

@@ -4,6 +4,7 @@
 #include <juce_gui_basics/juce_gui_basics.h>
 
 #include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -12,6 +13,9 @@ namespace juce
 {
     // JUCE's Linux event loop step; not in its public headers.
     bool dispatchNextMessageOnSystemQueue (bool returnIfNoPendingMessages);
+
+    // The clock under Time's millisecond counters.
+    uint32 juce_millisecondsSinceStartup() noexcept;
 }
 
 namespace
@@ -46,8 +50,29 @@ namespace
         return total;
     }
 
+    // Voluntary switches of a thread: each sleep is one, and preemption on a
+    // busy machine adds none.
+    long sleepsOf (const std::filesystem::path& task)
+    {
+        std::ifstream status (task / "status");
+        std::string line;
+
+        while (std::getline (status, line))
+            if (line.rfind ("voluntary_ctxt_switches:", 0) == 0)
+                return std::stol (line.substr (line.find (':') + 1));
+
+        return -1;
+    }
+
+    // Of the calling thread, the message thread in these tests: a timer due
+    // wakes it with its timers' message.
+    long wakesOfThisThread()
+    {
+        return sleepsOf ("/proc/thread-self");
+    }
+
     // -1 when there is no such thread.
-    long contextSwitchesOfThread (const std::string& name)
+    long sleepsOfThread (const std::string& name)
     {
         for (const auto& task : std::filesystem::directory_iterator ("/proc/self/task"))
         {
@@ -55,7 +80,7 @@ namespace
             std::getline (std::ifstream (task.path() / "comm"), comm);
 
             if (comm == name)
-                return contextSwitchesOf (task.path());
+                return sleepsOf (task.path());
         }
 
         return -1;
@@ -200,16 +225,17 @@ namespace
         EXPECT_LT (contextSwitchesPerSecondWhileIdle(), maxIdleContextSwitchesPerSecond);
     }
 
-    // A repaint of an idle window is painted by a message: neither the
-    // refresh timer nor the timer thread that drives it wakes for it.
-    TEST_F (IdleWindowTest, PaintsRepaintsOfAnIdleWindowWithoutWakingTheTimerThread)
+    // A repaint of an idle window is painted by a message: the refresh timer
+    // does not tick for it.
+    TEST_F (IdleWindowTest, PaintsRepaintsOfAnIdleWindowWithoutATimer)
     {
         runMessageLoopFor (settleMilliseconds);
 
         constexpr int repaints = 5;
         const auto paintsBefore = window.paints;
-        const auto switchesBefore = contextSwitchesOfThread ("JUCE Timer");
-        ASSERT_GE (switchesBefore, 0);
+        const auto timerSleepsBefore = sleepsOfThread ("JUCE Timer");
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_GE (timerSleepsBefore, 0);
 
         // Posted from another thread, as the sound server's replies wake the
         // panel: a timer of the test's own would wake the timer thread.
@@ -228,10 +254,15 @@ namespace
 
         poster.join();
         EXPECT_EQ (window.paints - paintsBefore, repaints);
-        // The first paint starts the back buffer's release timer: a wake,
-        // and maybe a wait for the timers' lock. Each tick of the refresh
-        // timer cost 3 or 4, and putting the release off at each paint 1 or 2.
-        EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 4);
+        // A wake for each message and for each paint's shared-memory
+        // acknowledgement. The refresh timer ticked twice a repaint.
+        // Beyond its sleeps of 100 ms, which keep the approximate clock
+        // fresh, the timer thread sleeps up to 7 times (the sanitizer build):
+        // for the back buffer's release timer started by the first paint,
+        // and for the timers' lock. A timer ticking twice a repaint made 37
+        // to 43.
+        const auto refreshes = std::chrono::duration_cast<std::chrono::milliseconds> (std::chrono::steady_clock::now() - start).count() / 100;
+        EXPECT_LE (sleepsOfThread ("JUCE Timer") - timerSleepsBefore - refreshes, 12);
     }
 
     // Nothing ticks in an idle window to send what it asked of the server.
@@ -314,116 +345,47 @@ namespace
         EXPECT_TRUE (test_support::serverShowsPixel (windowId(), { 100, 75 }, expected, 2000));
     }
 
-    // The timer thread sleeps until its first timer is due, and whatever the
-    // message thread runs after a wake reads a fresh approximate clock: the
-    // timer thread no longer refreshes it every 100 ms.
-    TEST_F (IdleWindowTest, TimerThreadSleepsUntilDueAndTheMessageLoopKeepsTheClockFresh)
+    // The framework promises an approximate clock at most about 100 ms old
+    // on every thread; its timer thread refreshes it, also while the message
+    // loop sleeps for seconds between its one timer's calls.
+    TEST (TimerThreadTest, KeepsTheApproximateClockFreshForOtherThreadsWhileTheLoopIdles)
     {
-        struct Poller : juce::Timer
+        struct Distant : juce::Timer
         {
             void timerCallback() override {}
-        } poller;
+        } distant;
+        distant.startTimer (2000);
 
-        poller.startTimer (2000);
-        runMessageLoopFor (settleMilliseconds);
+        std::atomic<bool> reading { true };
+        juce::uint32 worstStaleness = 0;
+        int readings = 0;
 
-        const auto switchesBefore = contextSwitchesOfThread ("JUCE Timer");
-        ASSERT_GE (switchesBefore, 0);
-        runMessageLoopFor (3000);
-        // The loop's deadline started and due, and one or two polls: each
-        // wake, the wait for the timers' message and the notice that they
-        // ran. The 100 ms wake alone made 30.
-        EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 20);
-
-        // A timer started a second after the timer thread's last wake waits
-        // its whole period: that second is not taken from it.
-        struct OneShot : juce::Timer
+        std::thread reader ([&]
         {
-            void timerCallback() override
+            while (reading)
             {
-                firedAfter = juce::Time::getMillisecondCounterHiRes() - startedAt;
-                stopTimer();
-            }
+                // The clock under the approximate one, read without
+                // refreshing it; a reading preempted between the clocks
+                // does not count.
+                const auto before = juce::juce_millisecondsSinceStartup();
+                const auto approximate = juce::Time::getApproximateMillisecondCounter();
 
-            double startedAt = 0.0, firedAfter = -1.0;
-        } oneShot;
-
-        runMessageLoopFor (100);
-        std::this_thread::sleep_for (std::chrono::milliseconds (1000));
-        oneShot.startedAt = juce::Time::getMillisecondCounterHiRes();
-        oneShot.startTimer (500);
-        ASSERT_TRUE (runMessageLoopUntil ([&] { return oneShot.firedAfter >= 0.0; }, 2000));
-        EXPECT_GE (oneShot.firedAfter, 495.0);
-
-        // Messages 25 ms apart after a second's sleep. Refreshed only by the
-        // old 100 ms wake and by the last message's own read, at most one of
-        // the four could read a clock under 10 ms old.
-        constexpr int messages = 4;
-        // Shared with the messages, which may outlive a failed test.
-        auto staleness = std::make_shared<std::vector<juce::int64>>();
-        std::thread poster ([staleness]
-        {
-            std::this_thread::sleep_for (std::chrono::milliseconds (1000));
-
-            for (int message = 0; message < messages; ++message)
-            {
-                juce::MessageManager::callAsync ([staleness]
+                if (juce::juce_millisecondsSinceStartup() - before <= 1)
                 {
-                    const auto approximate = juce::Time::getApproximateMillisecondCounter();
-                    staleness->push_back ((juce::int64) juce::Time::getMillisecondCounter() - (juce::int64) approximate);
-                });
-                std::this_thread::sleep_for (std::chrono::milliseconds (25));
+                    worstStaleness = std::max (worstStaleness, before - approximate);
+                    ++readings;
+                }
+
+                std::this_thread::sleep_for (std::chrono::milliseconds (5));
             }
         });
 
-        struct Deadline : juce::Timer
-        {
-            bool passed = false;
-            void timerCallback() override { passed = true; stopTimer(); }
-        } deadline;
+        runMessageLoopWithoutATimerFor (5000);
+        reading = false;
+        reader.join();
 
-        deadline.startTimer (5000);
-
-        while (staleness->size() < (size_t) messages && ! deadline.passed)
-            juce::dispatchNextMessageOnSystemQueue (false);
-
-        poster.join();
-        ASSERT_EQ (staleness->size(), (size_t) messages);
-
-        // One may be late on a busy machine, preempted between the wake and
-        // the message.
-        const auto fresh = std::count_if (staleness->begin(), staleness->end(), [] (auto milliseconds) { return milliseconds <= 10; });
-        EXPECT_GE (fresh, messages - 1) << "clocks read stale by " << ::testing::PrintToString (*staleness) << " ms";
-    }
-
-    // Pictures held for the program's life no longer wake the image cache's
-    // timer every 2 s, and one that loses its last user is still freed.
-    TEST (ImageCacheTest, ChecksLessOftenWhileItsPicturesAreHeldAndStillFreesAnUnusedOne)
-    {
-        struct DeletionWatcher : juce::ImagePixelData::Listener
-        {
-            void imageDataChanged (juce::ImagePixelData*) override {}
-            void imageDataBeingDeleted (juce::ImagePixelData*) override { deleted = true; }
-            bool deleted = false;
-        } watcher;
-
-        juce::Image picture (juce::Image::RGB, 8, 8, true);
-        picture.getPixelData()->listeners.add (&watcher);
-        juce::ImageCache::addImageToCache (picture, 0x6b64617237);
-
-        // Its checks at 2 s and 6 s find the picture in use; the next is due
-        // at 14 s. The stock cache checked at 8, 10 and 12 s, 3 or 4
-        // switches each.
-        runMessageLoopFor (6500);
-        const auto switchesBefore = contextSwitchesOfThread ("JUCE Timer");
-        runMessageLoopWithoutATimerFor (6000);
-        EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 2);
-
-        picture = {};
-        EXPECT_TRUE (runMessageLoopUntil ([&] { return watcher.deleted; }, 10000));
-
-        // Whatever the outcome, the watcher must not outlive the picture.
-        juce::ImageCache::releaseUnusedImages();
+        ASSERT_GT (readings, 100);
+        EXPECT_LE (worstStaleness, 150u);
     }
 
     // After a change of focus the framework checks which window is active,
@@ -445,14 +407,6 @@ namespace
             }
         };
 
-        // With no timer at all the timer thread looks every second; this one
-        // lets it sleep, as the panel's poll does.
-        struct Distant : juce::Timer
-        {
-            void timerCallback() override {}
-        } distant;
-        distant.startTimer (60000);
-
         Window first ("first", 100), second ("second", 400);
 
         // The window manager focuses each window it maps: only after both
@@ -469,9 +423,11 @@ namespace
         runMessageLoopFor (6000);
         ASSERT_TRUE (first.isActiveWindow());
 
-        const auto switchesBefore = contextSwitchesOfThread ("JUCE Timer");
+        // The message that ends the loop wakes it 2 or 3 times; each check
+        // of the active window once more.
+        const auto wakesBefore = wakesOfThisThread();
         runMessageLoopWithoutATimerFor (4000);
-        EXPECT_LE (contextSwitchesOfThread ("JUCE Timer") - switchesBefore, 2);
+        EXPECT_LE (wakesOfThisThread() - wakesBefore, 3);
 
         const auto other = test_support::focusWindowOfAnotherClient();
         ASSERT_NE (other, 0u);
@@ -482,27 +438,5 @@ namespace
 
         second.toFront (true);
         EXPECT_TRUE (runMessageLoopUntil ([&] { return second.isActiveWindow() && ! first.isActiveWindow(); }, 5000));
-    }
-
-    // An opaque picture's rows are copied onto an ARGB image four pixels at
-    // a time, then one by one: every pixel keeps its own colour, made opaque.
-    TEST (OpaquePictureTest, DrawsEachPixelOfAnRgbPictureOntoAnArgbImageExactly)
-    {
-        constexpr int width = 11, height = 3, left = 2, top = 1;
-        juce::Image picture (juce::Image::RGB, width, height, false);
-
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                picture.setPixelAt (x, y, juce::Colour ((juce::uint8) (x * 23), (juce::uint8) (y * 71 + x), (juce::uint8) (255 - x * 9)));
-
-        juce::Image target (juce::Image::ARGB, width + 2 * left, height + 2 * top, true);
-        juce::Graphics (target).drawImageAt (picture, left, top);
-
-        for (int y = 0; y < height; ++y)
-            for (int x = 0; x < width; ++x)
-                EXPECT_EQ (target.getPixelAt (x + left, y + top).getARGB(), picture.getPixelAt (x, y).getARGB()) << "at " << x << ", " << y;
-
-        EXPECT_EQ (target.getPixelAt (left - 1, top).getARGB(), 0u);
-        EXPECT_EQ (target.getPixelAt (left + width, top).getARGB(), 0u);
     }
 }
