@@ -372,7 +372,10 @@ namespace
 
                 if (juce::juce_millisecondsSinceStartup() - before <= 1)
                 {
-                    worstStaleness = std::max (worstStaleness, before - approximate);
+                    // Refreshed between the two reads, it is ahead: not stale.
+                    if (approximate < before)
+                        worstStaleness = std::max (worstStaleness, before - approximate);
+
                     ++readings;
                 }
 
