@@ -255,7 +255,7 @@ namespace
         poster.join();
         EXPECT_EQ (window.paints - paintsBefore, repaints);
         // A wake for each message and for each paint's shared-memory
-        // acknowledgement. The refresh timer ticked twice a repaint.
+        // acknowledgement. Stock, the refresh timer ticked twice a repaint.
         // Beyond its sleeps of 100 ms, which keep the approximate clock
         // fresh, the timer thread sleeps up to 7 times (the sanitizer build):
         // for the back buffer's release timer started by the first paint,
